@@ -1,0 +1,64 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace vaultara::platform {
+
+// A Platform for tests that passes every call to another one and can make
+// chosen calls fail, as a failing disk or a crash would:
+//
+//   FaultInjection faults(RealPlatform());
+//   faults.FailWrite(3);            // the 3rd write from now fails
+//   faults.ShortWritesFrom(5);      // writes from the 5th on write half
+//   faults.CrashAtWrite(7);         // the process ends at the 7th write
+//   faults.CrashAtCheckpoint("commit.journal-written");
+//
+// Writes and flushes are counted over every file opened through this object,
+// from 1. A crash ends the process at once with _exit(kCrashExitCode), without
+// writing the data of that call, so tests run the work in a forked child.
+class FaultInjection : public Platform {
+ public:
+  static constexpr int kCrashExitCode = 86;
+
+  explicit FaultInjection(Platform& base);
+  ~FaultInjection() override;
+
+  // n counts from 1; 0 disarms.
+  void FailWrite(uint64_t n, SysError error = syserr::kDiskFull);
+  void FailFlush(uint64_t n, SysError error = syserr::kWriteFault);
+  void ShortWritesFrom(uint64_t n);
+  void CrashAtWrite(uint64_t n);
+  void CrashAtFlush(uint64_t n);
+  void CrashAtCheckpoint(const std::string& name, uint64_t occurrence = 1);
+  void Reset();
+
+  uint64_t writes() const;
+  uint64_t flushes() const;
+
+  SysError Open(const std::string& path, OpenMode mode, Disposition disposition,
+                std::unique_ptr<File>* file) override;
+  SysError OpenTemporary(std::unique_ptr<File>* file) override;
+  SysError Delete(const std::string& path) override;
+  SysError Copy(const std::string& from, const std::string& to, bool fail_if_exists) override;
+  SysError Rename(const std::string& from, const std::string& to) override;
+  bool Exists(const std::string& path) override;
+  bool IsDirectory(const std::string& path) override;
+  SysError MakeDirectory(const std::string& path) override;
+  SysError CurrentDirectory(std::string* path) override;
+  SysError SetCurrentDirectory(const std::string& path) override;
+  uint32_t TickCount() override;
+  LocalTime Now() override;
+  void Checkpoint(const char* name) override;
+
+  struct State;  // shared with the files it opens
+
+ private:
+  Platform& base_;
+  std::shared_ptr<State> state_;
+};
+
+}  // namespace vaultara::platform
