@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstdint>
-#include <vector>
 
 namespace vaultara::platform {
 namespace {
@@ -133,24 +132,48 @@ const CharWeights& WeightsOf(char c) { return TheTables().weights[static_cast<ui
 
 int Sign(int value) { return (value > 0) - (value < 0); }
 
-// One level of the comparison: the sequence of key(element) over the sort
-// elements of each text, compared lexicographically.
+// The sort elements of a text, one after the other.
+class Elements {
+ public:
+  explicit Elements(std::string_view text) : text_(text) {}
+
+  // The next element: the weights of its character and which of its
+  // elements it is. False at the end.
+  bool Next(const CharWeights** weights, int* index) {
+    for (; position_ < text_.size(); ++position_, element_ = 0) {
+      const CharWeights& w = WeightsOf(text_[position_]);
+      if (element_ < w.count) {
+        *weights = &w;
+        *index = element_++;
+        return true;
+      }
+    }
+    return false;
+  }
+
+ private:
+  std::string_view text_;
+  size_t position_ = 0;
+  int element_ = 0;
+};
+
+// One level of the comparison: the sequences of key(weights, index) over the
+// sort elements of both texts, compared lexicographically.
 template <typename Key>
 int CompareLevel(std::string_view a, std::string_view b, Key key) {
-  std::vector<int> left;
-  std::vector<int> right;
-  for (char c : a) {
-    const CharWeights& w = WeightsOf(c);
-    for (int i = 0; i < w.count; ++i) left.push_back(key(w, i));
+  Elements left(a);
+  Elements right(b);
+  for (;;) {
+    const CharWeights* x = nullptr;
+    const CharWeights* y = nullptr;
+    int i = 0;
+    int j = 0;
+    const bool more_left = left.Next(&x, &i);
+    const bool more_right = right.Next(&y, &j);
+    if (!more_left || !more_right) return int{more_left} - int{more_right};
+    const int difference = key(*x, i) - key(*y, j);
+    if (difference != 0) return Sign(difference);
   }
-  for (char c : b) {
-    const CharWeights& w = WeightsOf(c);
-    for (int i = 0; i < w.count; ++i) right.push_back(key(w, i));
-  }
-  for (size_t i = 0; i < left.size() && i < right.size(); ++i) {
-    if (left[i] != right[i]) return Sign(left[i] - right[i]);
-  }
-  return Sign(static_cast<int>(left.size()) - static_cast<int>(right.size()));
 }
 
 // Base letters, then accents, then (optionally) case; texts still equal are
