@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstring>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "data/error_state.h"
@@ -42,11 +44,11 @@ class AsciiState : public DriverState {
   Settings settings;
   bool read_only = false;
   bool shared = false;
-  bool appended = false;       // an append happened since opening
+  bool appended = false;  // an append happened since opening
   uint64_t known_length = 0;
-  uint64_t current = 0;        // start of the current line
-  uint64_t current_length = 0; // bytes of the current line, terminator excluded
-  uint64_t next = 0;           // where the next read starts
+  uint64_t current = 0;         // start of the current line
+  uint64_t current_length = 0;  // bytes of the current line, terminator excluded
+  uint64_t next = 0;            // where the next read starts
 };
 
 AsciiState& Of(DriverState& state) { return static_cast<AsciiState&>(state); }
@@ -78,9 +80,12 @@ bool ParseInt(const std::string& text, int64_t* value) {
 }
 
 bool ParseOnOff(const std::string& value, bool* out) {
-  if (value == "ON") *out = true;
-  else if (value == "OFF") *out = false;
-  else return false;
+  if (value == "ON")
+    *out = true;
+  else if (value == "OFF")
+    *out = false;
+  else
+    return false;
   return true;
 }
 
@@ -267,9 +272,23 @@ int32_t ReadLine(AsciiState& s, FileControlBlock& file, uint64_t pos) {
   return 0;
 }
 
+// Appenders hold the first byte only for one write, so a busy lock frees up
+// at once; it is retried for up to about two seconds before the append is
+// refused, so that processes sharing a log do not lose lines to each other.
+bool LockFirstByte(platform::File& file) {
+  constexpr int kAttempts = 2000;
+  for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    platform::SysError e = file.Lock(0, 1);
+    if (e == platform::syserr::kOk) return true;
+    if (e != platform::syserr::kLockViolation) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return false;
+}
+
 int32_t AppendLine(AsciiState& s, const FileControlBlock& file, uint32_t length) {
   if (s.read_only) return err::kAccessDenied;
-  if (s.shared && s.file->Lock(0, 1) != platform::syserr::kOk) return err::kAccessDenied;
+  if (s.shared && !LockFirstByte(*s.file)) return err::kAccessDenied;
   uint64_t pos = (s.shared && !s.settings.quick_scan) ? LengthOf(*s.file) : s.known_length;
   if (!s.appended && s.settings.ctrl_z_is_eof && pos > 0) {
     unsigned char last = 0;
@@ -311,10 +330,10 @@ std::string FullPath(platform::Platform& platform, const std::string& name) {
 AsciiDriver::AsciiDriver(platform::Platform& platform) : platform_(platform) {
   registration_.name = "ASCII";
   registration_.description = "Text files, one record a line";
-  for (Op op : {Op::kAdd, Op::kAppend, Op::kAddFileLen, Op::kAppendLen, Op::kBytes, Op::kClose,
-                Op::kCreate, Op::kDestroy, Op::kEof, Op::kFlush, Op::kGetFilePtr, Op::kName,
-                Op::kNext, Op::kOpen, Op::kPointerFile, Op::kSend, Op::kSetFile,
-                Op::kSetFilePtr, Op::kShare}) {
+  for (Op op :
+       {Op::kAdd, Op::kAppend, Op::kAddFileLen, Op::kAppendLen, Op::kBytes, Op::kClose, Op::kCreate,
+        Op::kDestroy, Op::kEof, Op::kFlush, Op::kGetFilePtr, Op::kName, Op::kNext, Op::kOpen,
+        Op::kPointerFile, Op::kSend, Op::kSetFile, Op::kSetFilePtr, Op::kShare}) {
     registration_.operations.push_back(static_cast<uint8_t>(op));
   }
   registration_.field_types = {data::FieldType::kString, data::FieldType::kGroup};

@@ -35,8 +35,9 @@ namespace vaultara::framework {
 // Record pointers are 1-based byte offsets of a line's start.
 //
 // Several processes may append to one shared file (access mode with sharing
-// bits 0x40): each append locks the file's first byte, re-reads its length
-// and writes at the end.
+// bits 0x40): each append locks the file's first byte (waiting up to about
+// two seconds for another appender), re-reads its length and writes at the
+// end.
 class AsciiDriver : public data::FramedDriver {
  public:
   explicit AsciiDriver(platform::Platform& platform);

@@ -51,8 +51,7 @@ INSTANTIATE_TEST_SUITE_P(
         PreconditionCase{"NEXT unpositioned", Op::kNext, kOpen, err::kRecordNotAvailable},
         PreconditionCase{"NEXT positioned", Op::kNext, kOpen | kPositioned, 0},
         PreconditionCase{"closed beats unbuilt index", Op::kGetFileKey, 0, err::kFileNotOpen, true},
-        PreconditionCase{"unbuilt index", Op::kGetFileKey, kOpen, err::kKeyFileMustBeRebuilt,
-                         true},
+        PreconditionCase{"unbuilt index", Op::kGetFileKey, kOpen, err::kKeyFileMustBeRebuilt, true},
         PreconditionCase{"declared key needs no build", Op::kGetFileKey, kOpen, 0},
         PreconditionCase{"BUILDfile on a closed file reaches the driver", Op::kBuildFile, 0, 0},
         PreconditionCase{"PUT without a record", Op::kPut, kOpen | kWriteAccess,
@@ -73,8 +72,8 @@ INSTANTIATE_TEST_SUITE_P(
                          err::kLogoutAlreadyActive},
         PreconditionCase{"STREAM twice fails silently", Op::kStream, kOpen | kStreaming,
                          kSilentFailure},
-        PreconditionCase{"RESET with a blank position", Op::kResetFile, kOpen,
-                         err::kRecordNotFound, false, "    "},
+        PreconditionCase{"RESET with a blank position", Op::kResetFile, kOpen, err::kRecordNotFound,
+                         false, "    "},
         PreconditionCase{"RESET with a position", Op::kResetFile, kOpen, 0, false, "\1\0\0\0"}));
 
 TEST(CommonFrame, KeyOfAnotherFileGives38) {

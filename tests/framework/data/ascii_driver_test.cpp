@@ -204,7 +204,8 @@ TEST_F(AsciiDriverTest, ProcessesAppendingToOneSharedFileLoseNothing) {
   for (pid_t pid : children) {
     int status = 0;
     ASSERT_EQ(waitpid(pid, &status, 0), pid);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_TRUE(WIFEXITED(status)) << status;
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "failed statements in a child";
   }
   ASSERT_EQ(data::Open(*file_, 0x40), 0);
   std::vector<std::string> lines = ReadAll();
