@@ -47,6 +47,18 @@ OperationCall MakeCall(Op op, KeyControlBlock& key) {
   return call;
 }
 
+// Sets one argument of a call.
+template <auto Member, typename T>
+OperationCall With(OperationCall call, T value) {
+  call.*Member = value;
+  return call;
+}
+
+OperationCall WithTexts(OperationCall call, std::vector<std::string> texts) {
+  call.texts = std::move(texts);
+  return call;
+}
+
 int32_t Outcome(OperationCall call) {
   IssueOperation(call);
   return call.error;
@@ -100,15 +112,11 @@ int32_t IssueOperation(OperationCall& call) {
 }
 
 int32_t Open(FileControlBlock& file, uint32_t access_mode) {
-  OperationCall call = MakeCall(Op::kOpen, file);
-  call.access_mode = access_mode;
-  return Outcome(std::move(call));
+  return Outcome(With<&OperationCall::access_mode>(MakeCall(Op::kOpen, file), access_mode));
 }
 
 int32_t Share(FileControlBlock& file, uint32_t access_mode) {
-  OperationCall call = MakeCall(Op::kShare, file);
-  call.access_mode = access_mode;
-  return Outcome(std::move(call));
+  return Outcome(With<&OperationCall::access_mode>(MakeCall(Op::kShare, file), access_mode));
 }
 
 int32_t Close(FileControlBlock& file) { return Outcome(MakeCall(Op::kClose, file)); }
@@ -116,15 +124,11 @@ int32_t Create(FileControlBlock& file) { return Outcome(MakeCall(Op::kCreate, fi
 int32_t Remove(FileControlBlock& file) { return Outcome(MakeCall(Op::kRemove, file)); }
 
 int32_t Copy(FileControlBlock& file, const std::string& target) {
-  OperationCall call = MakeCall(Op::kCopy, file);
-  call.texts = {target};
-  return Outcome(std::move(call));
+  return Outcome(WithTexts(MakeCall(Op::kCopy, file), {target}));
 }
 
 int32_t Rename(FileControlBlock& file, const std::string& target) {
-  OperationCall call = MakeCall(Op::kRename, file);
-  call.texts = {target};
-  return Outcome(std::move(call));
+  return Outcome(WithTexts(MakeCall(Op::kRename, file), {target}));
 }
 
 int32_t Empty(FileControlBlock& file) { return Outcome(MakeCall(Op::kEmpty, file)); }
@@ -132,41 +136,31 @@ int32_t Flush(FileControlBlock& file) { return Outcome(MakeCall(Op::kFlush, file
 int32_t Stream(FileControlBlock& file) { return Outcome(MakeCall(Op::kStream, file)); }
 
 int32_t Destroy(FileControlBlock& file, int32_t flag) {
-  OperationCall call = MakeCall(Op::kDestroy, file);
-  call.number = flag;
-  return Outcome(std::move(call));
+  return Outcome(With<&OperationCall::number>(MakeCall(Op::kDestroy, file), flag));
 }
 
 std::string Name(FileControlBlock& file) { return TextAnswer(MakeCall(Op::kName, file)); }
 
 std::string Send(FileControlBlock& file, const std::string& command) {
-  OperationCall call = MakeCall(Op::kSend, file);
-  call.texts = {command};
-  return TextAnswer(std::move(call));
+  return TextAnswer(WithTexts(MakeCall(Op::kSend, file), {command}));
 }
 
 int32_t Add(FileControlBlock& file) { return Outcome(MakeCall(Op::kAdd, file)); }
 
 int32_t AddFileLen(FileControlBlock& file, uint32_t length) {
-  OperationCall call = MakeCall(Op::kAddFileLen, file);
-  call.length = length;
-  return Outcome(std::move(call));
+  return Outcome(With<&OperationCall::length>(MakeCall(Op::kAddFileLen, file), length));
 }
 
 int32_t Append(FileControlBlock& file) { return Outcome(MakeCall(Op::kAppend, file)); }
 
 int32_t AppendLen(FileControlBlock& file, uint32_t length) {
-  OperationCall call = MakeCall(Op::kAppendLen, file);
-  call.length = length;
-  return Outcome(std::move(call));
+  return Outcome(With<&OperationCall::length>(MakeCall(Op::kAppendLen, file), length));
 }
 
 int32_t Put(FileControlBlock& file) { return Outcome(MakeCall(Op::kPut, file)); }
 
 int32_t PutFilePtr(FileControlBlock& file, int32_t pointer) {
-  OperationCall call = MakeCall(Op::kPutFilePtr, file);
-  call.record_pointer = pointer;
-  return Outcome(std::move(call));
+  return Outcome(With<&OperationCall::record_pointer>(MakeCall(Op::kPutFilePtr, file), pointer));
 }
 
 int32_t PutFilePtrLen(FileControlBlock& file, int32_t pointer, uint32_t length) {
@@ -179,21 +173,15 @@ int32_t PutFilePtrLen(FileControlBlock& file, int32_t pointer, uint32_t length) 
 int32_t Delete(FileControlBlock& file) { return Outcome(MakeCall(Op::kDelete, file)); }
 
 int32_t Clear(FileControlBlock& file, int32_t how) {
-  OperationCall call = MakeCall(Op::kClear, file);
-  call.number = how;
-  return Outcome(std::move(call));
+  return Outcome(With<&OperationCall::number>(MakeCall(Op::kClear, file), how));
 }
 
 int32_t GetFileKey(FileControlBlock& file, KeyControlBlock& key) {
-  OperationCall call = MakeCall(Op::kGetFileKey, file);
-  call.key = &key;
-  return Outcome(std::move(call));
+  return Outcome(With<&OperationCall::key>(MakeCall(Op::kGetFileKey, file), &key));
 }
 
 int32_t GetFilePtr(FileControlBlock& file, int32_t pointer) {
-  OperationCall call = MakeCall(Op::kGetFilePtr, file);
-  call.record_pointer = pointer;
-  return Outcome(std::move(call));
+  return Outcome(With<&OperationCall::record_pointer>(MakeCall(Op::kGetFilePtr, file), pointer));
 }
 
 int32_t GetFilePtrLen(FileControlBlock& file, int32_t pointer, uint32_t length) {
@@ -204,76 +192,54 @@ int32_t GetFilePtrLen(FileControlBlock& file, int32_t pointer, uint32_t length) 
 }
 
 int32_t GetKeyPtr(KeyControlBlock& key, int32_t pointer) {
-  OperationCall call = MakeCall(Op::kGetKeyPtr, key);
-  call.record_pointer = pointer;
-  return Outcome(std::move(call));
+  return Outcome(With<&OperationCall::record_pointer>(MakeCall(Op::kGetKeyPtr, key), pointer));
 }
 
 int32_t RegetFile(FileControlBlock& file, const std::string& position) {
-  OperationCall call = MakeCall(Op::kRegetFile, file);
-  call.texts = {position};
-  return Outcome(std::move(call));
+  return Outcome(WithTexts(MakeCall(Op::kRegetFile, file), {position}));
 }
 
 int32_t RegetKey(KeyControlBlock& key, const std::string& position) {
-  OperationCall call = MakeCall(Op::kRegetKey, key);
-  call.texts = {position};
-  return Outcome(std::move(call));
+  return Outcome(WithTexts(MakeCall(Op::kRegetKey, key), {position}));
 }
 
 int32_t SetFile(FileControlBlock& file) { return Outcome(MakeCall(Op::kSetFile, file)); }
 
 int32_t SetFileKey(FileControlBlock& file, KeyControlBlock& key) {
-  OperationCall call = MakeCall(Op::kSetFileKey, file);
-  call.key = &key;
-  return Outcome(std::move(call));
+  return Outcome(With<&OperationCall::key>(MakeCall(Op::kSetFileKey, file), &key));
 }
 
 int32_t SetFilePtr(FileControlBlock& file, int32_t pointer) {
-  OperationCall call = MakeCall(Op::kSetFilePtr, file);
-  call.record_pointer = pointer;
-  return Outcome(std::move(call));
+  return Outcome(With<&OperationCall::record_pointer>(MakeCall(Op::kSetFilePtr, file), pointer));
 }
 
 int32_t SetKey(KeyControlBlock& key) { return Outcome(MakeCall(Op::kSetKey, key)); }
 
 int32_t SetKeyKey(KeyControlBlock& key, KeyControlBlock& value_key) {
-  OperationCall call = MakeCall(Op::kSetKeyKey, key);
-  call.second_key = &value_key;
-  return Outcome(std::move(call));
+  return Outcome(With<&OperationCall::second_key>(MakeCall(Op::kSetKeyKey, key), &value_key));
 }
 
 int32_t SetKeyPtr(KeyControlBlock& key, int32_t pointer) {
-  OperationCall call = MakeCall(Op::kSetKeyPtr, key);
-  call.record_pointer = pointer;
-  return Outcome(std::move(call));
+  return Outcome(With<&OperationCall::record_pointer>(MakeCall(Op::kSetKeyPtr, key), pointer));
 }
 
 int32_t SetKeyKeyPtr(KeyControlBlock& key, int32_t pointer) {
-  OperationCall call = MakeCall(Op::kSetKeyKeyPtr, key);
-  call.record_pointer = pointer;
-  return Outcome(std::move(call));
+  return Outcome(With<&OperationCall::record_pointer>(MakeCall(Op::kSetKeyKeyPtr, key), pointer));
 }
 
 int32_t ResetFile(FileControlBlock& file, const std::string& position) {
-  OperationCall call = MakeCall(Op::kResetFile, file);
-  call.texts = {position};
-  return Outcome(std::move(call));
+  return Outcome(WithTexts(MakeCall(Op::kResetFile, file), {position}));
 }
 
 int32_t ResetKey(KeyControlBlock& key, const std::string& position) {
-  OperationCall call = MakeCall(Op::kResetKey, key);
-  call.texts = {position};
-  return Outcome(std::move(call));
+  return Outcome(WithTexts(MakeCall(Op::kResetKey, key), {position}));
 }
 
 int32_t Next(FileControlBlock& file) { return Outcome(MakeCall(Op::kNext, file)); }
 int32_t Previous(FileControlBlock& file) { return Outcome(MakeCall(Op::kPrevious, file)); }
 
 int32_t Skip(FileControlBlock& file, int32_t count) {
-  OperationCall call = MakeCall(Op::kSkip, file);
-  call.count = count;
-  return Outcome(std::move(call));
+  return Outcome(With<&OperationCall::count>(MakeCall(Op::kSkip, file), count));
 }
 
 bool Bof(FileControlBlock& file) { return Answer(MakeCall(Op::kBof, file)) != 0; }
@@ -299,17 +265,13 @@ bool DuplicateKey(KeyControlBlock& key) { return Answer(MakeCall(Op::kDuplicateK
 int32_t QueryKey(FileControlBlock& file) { return Answer(MakeCall(Op::kQueryKey, file)); }
 
 bool CountRecords(FileControlBlock& file, int32_t count) {
-  OperationCall call = MakeCall(Op::kCountRecords, file);
-  call.count = count;
-  return Answer(std::move(call)) != 0;
+  return Answer(With<&OperationCall::count>(MakeCall(Op::kCountRecords, file), count)) != 0;
 }
 
 int32_t HoldFile(FileControlBlock& file) { return Outcome(MakeCall(Op::kHoldFile, file)); }
 
 int32_t HoldFileSec(FileControlBlock& file, int32_t seconds) {
-  OperationCall call = MakeCall(Op::kHoldFileSec, file);
-  call.seconds = seconds;
-  return Outcome(std::move(call));
+  return Outcome(With<&OperationCall::seconds>(MakeCall(Op::kHoldFileSec, file), seconds));
 }
 
 int32_t Release(FileControlBlock& file) { return Outcome(MakeCall(Op::kRelease, file)); }
@@ -317,9 +279,7 @@ int32_t Watch(FileControlBlock& file) { return Outcome(MakeCall(Op::kWatch, file
 int32_t LockFile(FileControlBlock& file) { return Outcome(MakeCall(Op::kLockFile, file)); }
 
 int32_t LockFileSec(FileControlBlock& file, int32_t seconds) {
-  OperationCall call = MakeCall(Op::kLockFileSec, file);
-  call.seconds = seconds;
-  return Outcome(std::move(call));
+  return Outcome(With<&OperationCall::seconds>(MakeCall(Op::kLockFileSec, file), seconds));
 }
 
 int32_t Unlock(FileControlBlock& file) { return Outcome(MakeCall(Op::kUnlock, file)); }
@@ -328,16 +288,12 @@ int32_t BuildFile(FileControlBlock& file) { return Outcome(MakeCall(Op::kBuildFi
 int32_t BuildKey(KeyControlBlock& key) { return Outcome(MakeCall(Op::kBuildKey, key)); }
 
 int32_t BuildDyn(KeyControlBlock& key, const std::string& components) {
-  OperationCall call = MakeCall(Op::kBuildDyn, key);
-  call.texts = {components};
-  return Outcome(std::move(call));
+  return Outcome(WithTexts(MakeCall(Op::kBuildDyn, key), {components}));
 }
 
 int32_t BuildDynFilter(KeyControlBlock& key, const std::string& components,
                        const std::string& filter) {
-  OperationCall call = MakeCall(Op::kBuildDynFilter, key);
-  call.texts = {components, filter};
-  return Outcome(std::move(call));
+  return Outcome(WithTexts(MakeCall(Op::kBuildDynFilter, key), {components, filter}));
 }
 
 int32_t BuildEvent(FileControlBlock& file) { return Outcome(MakeCall(Op::kBuildEvent, file)); }
@@ -400,9 +356,7 @@ int32_t SetNoNull(FileControlBlock& file, int32_t field) {
 std::string GetNulls(FileControlBlock& file) { return TextAnswer(MakeCall(Op::kGetNulls, file)); }
 
 int32_t SetNulls(FileControlBlock& file, const std::string& nulls) {
-  OperationCall call = MakeCall(Op::kSetNulls, file);
-  call.texts = {nulls};
-  return Outcome(std::move(call));
+  return Outcome(WithTexts(MakeCall(Op::kSetNulls, file), {nulls}));
 }
 
 std::string BlobYield(FileControlBlock& file, int32_t blob, int32_t start, int32_t end) {
@@ -448,23 +402,17 @@ int32_t InView(FileControlBlock& file) { return Outcome(MakeCall(Op::kInView, fi
 int32_t EndView(FileControlBlock& file) { return Outcome(MakeCall(Op::kEndView, file)); }
 
 int32_t Buffer(FileControlBlock& file, const std::array<int32_t, 4>& values) {
-  OperationCall call = MakeCall(Op::kBuffer, file);
-  call.buffer_values = values;
-  return Outcome(std::move(call));
+  return Outcome(With<&OperationCall::buffer_values>(MakeCall(Op::kBuffer, file), values));
 }
 
 int32_t GetState(FileControlBlock& file) { return Answer(MakeCall(Op::kGetState, file)); }
 
 int32_t RestoreState(FileControlBlock& file, int32_t handle) {
-  OperationCall call = MakeCall(Op::kRestoreState, file);
-  call.state_handle = handle;
-  return Outcome(std::move(call));
+  return Outcome(With<&OperationCall::state_handle>(MakeCall(Op::kRestoreState, file), handle));
 }
 
 int32_t FreeState(FileControlBlock& file, int32_t handle) {
-  OperationCall call = MakeCall(Op::kFreeState, file);
-  call.state_handle = handle;
-  return Outcome(std::move(call));
+  return Outcome(With<&OperationCall::state_handle>(MakeCall(Op::kFreeState, file), handle));
 }
 
 }  // namespace vaultara::data
