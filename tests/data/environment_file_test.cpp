@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -210,6 +211,14 @@ TEST_F(EnvironmentFileTest, OemModeConvertsValuesExceptTheCollation) {
 
   Load("OSTCHARSET=OEM\nOSTCHARSET=ANSI\n");
   EXPECT_FALSE(CurrentEnvironment().oem_mode);
+}
+
+TEST_F(EnvironmentFileTest, ProgramReadsTheFileBesideItself) {
+  EXPECT_FALSE(LoadProgramEnvironment(files_));
+  std::string program = std::filesystem::read_symlink("/proc/self/exe").string();
+  files_.files[EnvironmentFileName(program)] = "OSTAMPM=am,pm\n";
+  EXPECT_TRUE(LoadProgramEnvironment(files_));
+  EXPECT_EQ(CurrentLocaleTexts().am, "am");
 }
 
 TEST(EnvironmentFileNameTest, ReplacesTheExtensionOfTheProgram) {
