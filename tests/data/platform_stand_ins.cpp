@@ -1,30 +1,11 @@
-// Minimal stand-ins for the platform's code-page and text-rule functions, so
+// Minimal stand-ins for the platform's text-rule functions, so
 // that the data tests link until the platform layer provides them. Removed as
 // soon as it does.
 #include <string>
 
-#include "platform/code_page.h"
 #include "platform/text_rules.h"
 
 namespace vaultara::platform {
-
-void Windows1252ToOem(char* text, size_t length) {
-  for (size_t i = 0; i < length; ++i) {
-    if (static_cast<unsigned char>(text[i]) >= 128) text[i] = '?';
-  }
-}
-void OemToWindows1252(char* text, size_t length) { Windows1252ToOem(text, length); }
-std::string Windows1252ToOem(std::string_view text) {
-  std::string s(text);
-  Windows1252ToOem(s.data(), s.size());
-  return s;
-}
-std::string OemToWindows1252(std::string_view text) {
-  std::string s(text);
-  OemToWindows1252(s.data(), s.size());
-  return s;
-}
-std::optional<std::string> Windows1252FromUtf8(std::string_view text) { return std::string(text); }
 
 bool IsUpper(char c) {
   unsigned char u = static_cast<unsigned char>(c);
