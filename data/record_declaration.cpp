@@ -66,16 +66,12 @@ RecordDeclarationBuilder& RecordDeclarationBuilder::Field(FieldType type, const 
 
 RecordDeclarationBuilder& RecordDeclarationBuilder::Decimal(const std::string& label,
                                                             uint32_t digits, uint8_t places) {
-  Field(FieldType::kDecimal, label, digits / 2 + 1);
-  declaration_.fields.back().decimal_places = places;
-  return *this;
+  return Field(FieldType::kDecimal, label, digits / 2 + 1).Places(places);
 }
 
 RecordDeclarationBuilder& RecordDeclarationBuilder::PDecimal(const std::string& label,
                                                              uint32_t digits, uint8_t places) {
-  Field(FieldType::kPDecimal, label, digits / 2 + 1);
-  declaration_.fields.back().decimal_places = places;
-  return *this;
+  return Field(FieldType::kPDecimal, label, digits / 2 + 1).Places(places);
 }
 
 RecordDeclarationBuilder& RecordDeclarationBuilder::BeginGroup(const std::string& label,
@@ -110,8 +106,18 @@ RecordDeclarationBuilder& RecordDeclarationBuilder::WithPicture(const std::strin
   return *this;
 }
 
+RecordDeclarationBuilder& RecordDeclarationBuilder::Places(uint8_t decimal_places) {
+  if (!declaration_.fields.empty()) declaration_.fields.back().decimal_places = decimal_places;
+  return *this;
+}
+
 RecordDeclarationBuilder& RecordDeclarationBuilder::Over(const std::string& label) {
-  pending_over_ = declaration_.Find(label);
+  return OverIndex(declaration_.Find(label));
+}
+
+RecordDeclarationBuilder& RecordDeclarationBuilder::OverIndex(int32_t index) {
+  pending_over_ =
+      (index >= 0 && static_cast<size_t>(index) < declaration_.fields.size()) ? index : -1;
   return *this;
 }
 

@@ -97,8 +97,11 @@ class RecordDeclarationBuilder {
   // Modify the field added last.
   RecordDeclarationBuilder& Named(const std::string& external_name);
   RecordDeclarationBuilder& WithPicture(const std::string& picture);
-  // Makes the next field start at the offset of the field with that label.
+  RecordDeclarationBuilder& Places(uint8_t decimal_places);
+  // Makes the next field start at the offset of the field with that label
+  // (or that index in declaration order).
   RecordDeclarationBuilder& Over(const std::string& label);
+  RecordDeclarationBuilder& OverIndex(int32_t index);
 
   // Finishes the declaration; open groups are closed.
   RecordDeclaration Build();
