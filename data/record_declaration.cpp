@@ -148,7 +148,7 @@ void FillLimit(char* at, uint32_t count, int32_t how) {
 void ClearDecimal(const FieldDescriptor& f, char* at, int32_t how) {
   uint32_t s = f.element_size;
   for (uint32_t e = 0; e < f.ElementCount(); ++e) {
-    auto* p = reinterpret_cast<unsigned char*>(at + e * s);
+    auto* p = reinterpret_cast<unsigned char*>(at + static_cast<size_t>(e) * s);
     if (s == 0) continue;
     if (how == 0) {
       std::memset(p, 0, s);
