@@ -172,13 +172,19 @@ std::string DeformatNumber(std::string_view text, const PictureTemplate& t) {
   std::string exponent;
   bool negative = false;
   bool point = false;
-  for (size_t i = 0; i < text.size() && static_cast<int>(i) < t.width; ++i) {
+  // A literal that the text leaves out is skipped without using a character.
+  for (size_t i = 0, c = 0; i < text.size() && c < static_cast<size_t>(t.width); ++c) {
     const char ch = text[i];
-    const PictureCell& cell = t.cells[i];
+    const PictureCell& cell = t.cells[c];
+    if (cell.code == kCellLiteral) {
+      if (ch == cell.display || ch == ' ') ++i;
+      continue;
+    }
+    ++i;
     std::string& into = exponent.empty() ? digits : exponent;
     if (cell.code == kCellExponentSign && (ch == '+' || ch == '-')) {
       exponent = std::string("e") + ch;
-    } else if (IsDigitChar(ch) && cell.code != kCellLiteral) {
+    } else if (IsDigitChar(ch)) {
       into += ch;
       if (cell.code == kCellImpliedPoint && !point) {
         into += '.';

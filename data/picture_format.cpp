@@ -271,7 +271,7 @@ std::string FormatNumber(const DigitString& value, const PictureTemplate& t) {
     for (;
          i < t.width && (cells.cells[i].code == kCellCurrency || cells.cells[i].code == kCellSign);
          ++i) {
-      if (out[i] != ' ') leading += out[i];
+      if (cells.cells[i].code == kCellCurrency || out[i] != ' ') leading += out[i];
       out[i] = ' ';
     }
     int first = i;
