@@ -141,7 +141,9 @@ SysError WriteProfileString(Platform& platform, const std::string& file, std::st
     }
     std::string_view old;
     if (in_section && KeyLine(lines[i], key, &old)) {
-      lines[i] = entry;
+      // The key keeps the spelling it has in the file.
+      lines[i] =
+          std::string(Trim(lines[i].substr(0, lines[i].find('=')))) + "=" + std::string(value);
       done = true;
     }
   }
