@@ -1,16 +1,22 @@
 #pragma once
 
+#include "data/character_tables.h"
+
 namespace vaultara::data {
 
-// Upper case of a Windows-1252 letter (a-z, the accented small letters,
-// š, œ, ž and ÿ); other characters are returned unchanged.
+// Single-character case rules of the current character tables, for code that
+// works a character at a time (pictures reading month names, AM and PM).
 inline char UpperLetter(char c) {
-  const unsigned char u = static_cast<unsigned char>(c);
-  if (u >= 'a' && u <= 'z') return static_cast<char>(u - 32);
-  if (u >= 0xE0 && u <= 0xFE && u != 0xF7) return static_cast<char>(u - 32);
-  if (u == 0x9A || u == 0x9C || u == 0x9E) return static_cast<char>(u - 16);
-  if (u == 0xFF) return static_cast<char>(0x9F);
-  return c;
+  const CharacterTables& t = CurrentCharacterTables();
+  const auto u = static_cast<unsigned char>(c);
+  return (t.char_class[u] & kClassLower) && t.case_partner[u] != 0
+             ? static_cast<char>(t.case_partner[u])
+             : c;
+}
+
+inline bool IsLetterChar(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  return (CurrentCharacterTables().char_class[u] & (kClassUpper | kClassLower)) != 0;
 }
 
 inline bool SameLetterIgnoringCase(char a, char b) { return UpperLetter(a) == UpperLetter(b); }

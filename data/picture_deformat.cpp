@@ -10,7 +10,7 @@ namespace vaultara::data {
 namespace {
 
 bool IsDigitChar(char c) { return c >= '0' && c <= '9'; }
-bool IsLetter(char c) { return UpperLetter(c) != c || (c >= 'A' && c <= 'Z'); }
+bool IsLetter(char c) { return IsLetterChar(c); }
 
 // The characters of a number a string picture keeps.
 std::string NumberCharacters(std::string_view text) {

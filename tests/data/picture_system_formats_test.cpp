@@ -3,6 +3,7 @@
 #include <map>
 #include <string>
 
+#include "data/character_tables.h"
 #include "data/locale_texts.h"
 #include "data/picture_compiler.h"
 #include "data/picture_deformat.h"
@@ -87,9 +88,14 @@ TEST_F(SystemFormatsTest, LocaleMonthNamesShowAndRead) {
   texts.month_names[2] = "M\xE4rz";
   texts.short_month_names[2] = "M\xE4r";
   EXPECT_EQ(FormatValue(k5January1999, CompilePicture("@D4")), "Januar  5, 1999      ");
+  // Upper case follows the character tables: the plain rules know only A-Z,
+  // the system's case map (an environment file's OSTCASE=WINDOWS) knows ä too.
+  EXPECT_EQ(FormatValue(DayNumber(1999, 3, 1), CompilePicture("@D8")), " 1 M\xE4R 1999");
+  CurrentCharacterTables().SetSystemCaseMap();
   EXPECT_EQ(FormatValue(DayNumber(1999, 3, 1), CompilePicture("@D8")), " 1 M\xC4R 1999");
   EXPECT_EQ(DeformatText(" 1 m\xE4r 1999", CompilePicture("@D8")),
             std::to_string(DayNumber(1999, 3, 1)));
+  ResetCharacterTables();
 }
 
 }  // namespace
