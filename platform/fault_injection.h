@@ -18,8 +18,12 @@ namespace vaultara::platform {
 //   faults.CrashAtCheckpoint("commit.journal-written");
 //
 // Writes and flushes are counted over every file opened through this object,
-// from 1. A crash ends the process at once with _exit(kCrashExitCode), without
-// writing the data of that call, so tests run the work in a forked child.
+// from 1; a fault armed with n strikes at the n-th call after arming, once.
+// A failed write writes nothing; a short write writes the first half and
+// returns kDiskFull. A crash ends the process at once with
+// _exit(kCrashExitCode), without writing the data of that call, so tests run
+// the work in a forked child. Copy and the folder calls pass through
+// uncounted.
 class FaultInjection : public Platform {
  public:
   static constexpr int kCrashExitCode = 86;
@@ -33,7 +37,9 @@ class FaultInjection : public Platform {
   void ShortWritesFrom(uint64_t n);
   void CrashAtWrite(uint64_t n);
   void CrashAtFlush(uint64_t n);
+  // Ends the process at the occurrence-th Checkpoint(name) from now.
   void CrashAtCheckpoint(const std::string& name, uint64_t occurrence = 1);
+  // Disarms every fault and sets the counters back to 0.
   void Reset();
 
   uint64_t writes() const;

@@ -58,7 +58,11 @@ class File {
   // process). Never waits: a range held by another opener gives
   // syserr::kLockViolation. Offsets may lie far beyond the end of the file
   // (the store locks at 2^31 and above). A shared lock may be held by many
-  // openers at once; an exclusive one by one.
+  // openers at once; an exclusive one by one. Locking a range this open
+  // already holds is no conflict. Ranges must not be empty nor reach 2^62,
+  // where the sharing modes keep their marks (kInvalidParameter). An open for
+  // reading may take exclusive locks, except on a file the process may not
+  // write at all (kAccessDenied).
   virtual SysError Lock(uint64_t offset, uint64_t length, bool exclusive = true) = 0;
   virtual SysError Unlock(uint64_t offset, uint64_t length) = 0;
 

@@ -27,11 +27,16 @@ class Platform {
   // when it is closed.
   virtual SysError OpenTemporary(std::unique_ptr<File>* file) = 0;
 
+  // Deletes a file. A file that anyone (this process included) has open is
+  // in use and is not deleted: kSharingViolation.
   virtual SysError Delete(const std::string& path) = 0;
   // Copies a whole file; fails with kFileExists when fail_if_exists and the
-  // target exists.
+  // target exists. The target is opened deny-all, so a target in use (or a
+  // copy onto the source itself) fails with kSharingViolation before anything
+  // changes; a copy that fails part-way leaves no target behind.
   virtual SysError Copy(const std::string& from, const std::string& to, bool fail_if_exists) = 0;
-  // Renames (moves) a file; the target must not exist.
+  // Renames (moves) a file, across file systems too; the target must not
+  // exist (kFileExists), and a source in use is not moved (kSharingViolation).
   virtual SysError Rename(const std::string& from, const std::string& to) = 0;
   virtual bool Exists(const std::string& path) = 0;
   virtual bool IsDirectory(const std::string& path) = 0;
