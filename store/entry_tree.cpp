@@ -12,19 +12,17 @@ namespace {
 
 // Index of the first entry whose key is not less than key.
 size_t LowerBound(const std::vector<StoreEntry>& entries, std::string_view key) {
-  auto it = std::lower_bound(entries.begin(), entries.end(), key,
-                             [](const StoreEntry& e, std::string_view k) {
-                               return CompareKeys(e.key(), k) < 0;
-                             });
+  auto it = std::lower_bound(
+      entries.begin(), entries.end(), key,
+      [](const StoreEntry& e, std::string_view k) { return CompareKeys(e.key(), k) < 0; });
   return static_cast<size_t>(it - entries.begin());
 }
 
 // Index of the first entry whose key is greater than key.
 size_t UpperBound(const std::vector<StoreEntry>& entries, std::string_view key) {
-  auto it = std::upper_bound(entries.begin(), entries.end(), key,
-                             [](std::string_view k, const StoreEntry& e) {
-                               return CompareKeys(k, e.key()) < 0;
-                             });
+  auto it = std::upper_bound(
+      entries.begin(), entries.end(), key,
+      [](std::string_view k, const StoreEntry& e) { return CompareKeys(k, e.key()) < 0; });
   return static_cast<size_t>(it - entries.begin());
 }
 

@@ -20,7 +20,9 @@ size_t SharedPrefix(const std::string& a, const std::string& b) {
   return n;
 }
 
-size_t RoundUp(size_t n) { return (n + format::kUnitSize - 1) / format::kUnitSize * format::kUnitSize; }
+size_t RoundUp(size_t n) {
+  return (n + format::kUnitSize - 1) / format::kUnitSize * format::kUnitSize;
+}
 
 // Appends the entry encoding of content's entries to out.
 void EncodeEntries(const std::vector<StoreEntry>& entries, std::vector<uint8_t>& out) {
@@ -132,12 +134,16 @@ PageImage PageImage::Build(const PageContent& content, uint32_t budget) {
 }
 
 bool PageImage::packed() const { return stored_length() != unpacked_length(); }
-uint16_t PageImage::stored_length() const { return LoadU16(bytes_.data() + format::kPageStoredLength); }
+uint16_t PageImage::stored_length() const {
+  return LoadU16(bytes_.data() + format::kPageStoredLength);
+}
 uint16_t PageImage::unpacked_length() const {
   return LoadU16(bytes_.data() + format::kPageUnpackedLength);
 }
 
-void PageImage::SetHome(uint32_t offset) { StoreU32(bytes_.data() + format::kPageOwnOffset, offset); }
+void PageImage::SetHome(uint32_t offset) {
+  StoreU32(bytes_.data() + format::kPageOwnOffset, offset);
+}
 
 void PageImage::SetChildren(const std::vector<int32_t>& children) {
   for (size_t i = 0; i < children.size(); ++i) {
@@ -160,8 +166,8 @@ PageContent PageImage::Read(const uint8_t* bytes, size_t class_size) {
   if (content.level != 0) {
     content.children.resize(k);
     for (size_t i = 0; i < k; ++i) {
-      content.children[i] = static_cast<int32_t>(
-          LoadU32(bytes + format::kPageHeaderSize + format::kChildSize * i));
+      content.children[i] =
+          static_cast<int32_t>(LoadU32(bytes + format::kPageHeaderSize + format::kChildSize * i));
     }
   }
   if (stored_length < unpacked_length) {

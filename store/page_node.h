@@ -16,10 +16,10 @@ struct PageNode {
   PageContent content;
   uint32_t budget = 13;  // kept equal to BudgetOf(content)
 
-  bool changed = false;    // on the changed list; never evicted
-  int pins = 0;            // > 0 while an operation holds the page
-  uint64_t last_use = 0;   // access clock at the last use
-  uint64_t created = 0;    // access clock when it entered the cache
+  bool changed = false;                          // on the changed list; never evicted
+  int pins = 0;                                  // > 0 while an operation holds the page
+  uint64_t last_use = 0;                         // access clock at the last use
+  uint64_t created = 0;                          // access clock when it entered the cache
   std::list<PageNode*>::iterator ring_position;  // valid while clean
   std::optional<PageImage> image;                // built at commit
 

@@ -33,10 +33,9 @@ class StoreFile : private PageSource {
   // empty password means the file is not enciphered. A file of length 0 is a
   // new empty store; a header that is short or lacks the signature (which is
   // also what a wrong password gives) is Status::NotStoreFile().
-  static Status Open(platform::Platform& platform, const std::string& path,
-                     platform::OpenMode mode, platform::Disposition disposition,
-                     std::string_view password, std::unique_ptr<StoreFile>* file,
-                     LockProtocol& locks = NoLocks());
+  static Status Open(platform::Platform& platform, const std::string& path, platform::OpenMode mode,
+                     platform::Disposition disposition, std::string_view password,
+                     std::unique_ptr<StoreFile>* file, LockProtocol& locks = NoLocks());
   ~StoreFile() override;
 
   // Re-establishes the header for an operation: re-reads it (dropping the
@@ -133,9 +132,9 @@ class StoreFile : private PageSource {
   bool in_transaction_ = false;
   platform::SysError write_error_ = 0;  // sticky within a commit
   int32_t next_temporary_ = 0;
-  uint32_t old_end_ = 0;                                  // page area end when the commit began
-  std::unordered_map<uint32_t, uint32_t> journal_map_;    // home offset -> journal offset
-  std::set<int32_t> freed_slots_;                         // pages freed by the current operation
+  uint32_t old_end_ = 0;                                // page area end when the commit began
+  std::unordered_map<uint32_t, uint32_t> journal_map_;  // home offset -> journal offset
+  std::set<int32_t> freed_slots_;                       // pages freed by the current operation
 };
 
 }  // namespace vaultara::store

@@ -83,11 +83,12 @@ TEST(PageImageTest, PrefixSharingBytes) {
   const Bytes& b = image.bytes();
   ASSERT_EQ(b.size(), 256u);
   const Bytes head(b.begin(), b.begin() + 28);
-  const Bytes expected = {0x00, 0x05, 0x00, 0x00,  // home offset 1280
-                          28, 0, 28, 0,            // stored and unpacked length
-                          33, 0, 2, 0, 0,          // budget, entry count, level
-                          0xC0, 5, 0, 2, 0, 'a', 'b', '1', '2', '3',
-                          0x01, 'c', '1', '2', '3'};  // one byte shared, lengths unchanged
+  const Bytes expected = {
+      0x00, 0x05, 0x00, 0x00,     // home offset 1280
+      28,   0,    28,   0,        // stored and unpacked length
+      33,   0,    2,    0,    0,  // budget, entry count, level
+      0xC0, 5,    0,    2,    0,   'a', 'b', '1',
+      '2',  '3',  0x01, 'c',  '1', '2', '3'};  // one byte shared, lengths unchanged
   EXPECT_EQ(head, expected);
   for (size_t i = 28; i < b.size(); ++i) ASSERT_EQ(b[i], 0xB0) << i;
   const PageContent back = PageImage::Read(b.data(), b.size());
