@@ -1,0 +1,30 @@
+#include "store/entry_cursor.h"
+
+#include <string>
+
+#include "store/store_file.h"
+
+namespace vaultara::store {
+
+Status EntryCursor::Seek(std::string_view key) {
+  Status status = file_.Find(key, &entry_);
+  if (status.ok() && !entry_) status = file_.Successor(key, &entry_);
+  return status;
+}
+
+Status EntryCursor::SeekFirst() { return file_.First(&entry_); }
+Status EntryCursor::SeekLast() { return file_.Last(&entry_); }
+
+Status EntryCursor::Next() {
+  if (!entry_) return Status::Ok();
+  const std::string key(entry_->key());
+  return file_.Successor(key, &entry_);
+}
+
+Status EntryCursor::Previous() {
+  if (!entry_) return Status::Ok();
+  const std::string key(entry_->key());
+  return file_.Predecessor(key, &entry_);
+}
+
+}  // namespace vaultara::store

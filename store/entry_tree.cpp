@@ -1,0 +1,254 @@
+#include "store/entry_tree.h"
+
+#include <algorithm>
+
+#include "store/format.h"
+#include "store/status_numbers.h"
+#include "store/store_fault.h"
+
+namespace vaultara::store {
+
+namespace {
+
+// Index of the first entry whose key is not less than key.
+size_t LowerBound(const std::vector<StoreEntry>& entries, std::string_view key) {
+  auto it = std::lower_bound(
+      entries.begin(), entries.end(), key,
+      [](const StoreEntry& e, std::string_view k) { return CompareKeys(e.key(), k) < 0; });
+  return static_cast<size_t>(it - entries.begin());
+}
+
+// Index of the first entry whose key is greater than key.
+size_t UpperBound(const std::vector<StoreEntry>& entries, std::string_view key) {
+  auto it = std::upper_bound(
+      entries.begin(), entries.end(), key,
+      [](std::string_view k, const StoreEntry& e) { return CompareKeys(k, e.key()) < 0; });
+  return static_cast<size_t>(it - entries.begin());
+}
+
+// The child slot of an index page that key descends into.
+size_t ChildSlot(const PageNode& page, std::string_view key) {
+  const size_t above = UpperBound(page.content.entries, key);
+  return above == 0 ? 0 : above - 1;
+}
+
+}  // namespace
+
+bool EntryTree::TooLarge(const PageNode& page) {
+  return page.budget > format::kMaxBudget ||
+         (page.budget > format::kSmallPageBudget && page.size() > format::kSmallPageEntries);
+}
+
+void EntryTree::Descend(std::string_view key, Path& path) {
+  path.clear();
+  path.push_back({PagePin(pages_.Root()), 0});
+  while (path.back().page->level() != 0) {
+    PageNode* page = path.back().page.get();
+    if (page->empty()) Fault(status::kEntriesMisfit);
+    const size_t slot = ChildSlot(*page, key);
+    path.push_back({PagePin(pages_.Load(page->content.children[slot])), slot});
+  }
+}
+
+std::optional<StoreEntry> EntryTree::Find(std::string_view key) {
+  Path path;
+  Descend(key, path);
+  const auto& entries = path.back().page->content.entries;
+  const size_t at = LowerBound(entries, key);
+  if (at < entries.size() && CompareKeys(entries[at].key(), key) == 0) return entries[at];
+  return std::nullopt;
+}
+
+std::optional<StoreEntry> EntryTree::Successor(std::string_view key) {
+  return Neighbour(key, true);
+}
+std::optional<StoreEntry> EntryTree::Predecessor(std::string_view key) {
+  return Neighbour(key, false);
+}
+
+std::optional<StoreEntry> EntryTree::Neighbour(std::string_view key, bool forward) {
+  Path path;
+  Descend(key, path);
+  const auto& entries = path.back().page->content.entries;
+  if (forward) {
+    const size_t at = UpperBound(entries, key);
+    if (at < entries.size()) return entries[at];
+  } else {
+    const size_t at = LowerBound(entries, key);
+    if (at > 0) return entries[at - 1];
+  }
+  // Climb to the nearest ancestor with a neighbouring subtree and take that
+  // subtree's edge entry.
+  for (size_t depth = path.size() - 1; depth > 0; --depth) {
+    PageNode* parent = path[depth - 1].page.get();
+    const size_t slot = path[depth].slot;
+    const bool has_neighbour = forward ? slot + 1 < parent->size() : slot > 0;
+    if (!has_neighbour) continue;
+    PagePin page(pages_.Load(parent->content.children[forward ? slot + 1 : slot - 1]));
+    while (page->level() != 0) {
+      if (page->empty()) Fault(status::kEntriesMisfit);
+      const auto& children = page->content.children;
+      page = PagePin(pages_.Load(forward ? children.front() : children.back()));
+    }
+    if (page->empty()) Fault(status::kEntriesMisfit);
+    return forward ? page->content.entries.front() : page->content.entries.back();
+  }
+  return std::nullopt;
+}
+
+std::optional<StoreEntry> EntryTree::First() { return Edge(false); }
+std::optional<StoreEntry> EntryTree::Last() { return Edge(true); }
+
+std::optional<StoreEntry> EntryTree::Edge(bool last) {
+  PagePin page(pages_.Root());
+  while (page->level() != 0) {
+    if (page->empty()) Fault(status::kEntriesMisfit);
+    const auto& children = page->content.children;
+    page = PagePin(pages_.Load(last ? children.back() : children.front()));
+  }
+  if (page->empty()) return std::nullopt;
+  return last ? page->content.entries.back() : page->content.entries.front();
+}
+
+void EntryTree::Insert(StoreEntry entry) {
+  if (entry.size() > format::kMaxEntryLength) Fault(status::kEntryTooLong);
+  Path path;
+  Descend(entry.key(), path);
+  PageNode* leaf = path.back().page.get();
+  auto& entries = leaf->content.entries;
+  const size_t at = LowerBound(entries, entry.key());
+  if (at < entries.size() && CompareKeys(entries[at].key(), entry.key()) == 0) {
+    Fault(status::kDuplicateKey);
+  }
+  leaf->budget += EntryCost(entry.size(), 0);
+  entries.insert(entries.begin() + static_cast<ptrdiff_t>(at), std::move(entry));
+  pages_.Changed(leaf);
+  ++version_;
+  Split(path, path.size() - 1);
+}
+
+void EntryTree::Split(Path& path, size_t depth) {
+  for (;;) {
+    if (!TooLarge(*path[depth].page.get())) return;
+    if (path[depth].page->size() <= 1) Fault(status::kPageTooLarge);
+    if (depth == 0) {
+      RaiseRoot(path);
+      depth = 1;
+    }
+    SplitAt(path[depth - 1].page.get(), path[depth].slot, path[depth].page.get());
+    --depth;  // the parent gained separators
+  }
+}
+
+void EntryTree::RaiseRoot(Path& path) {
+  PageNode* root = path[0].page.get();
+  PageNode* child = pages_.Create(root->level());
+  child->content = std::move(root->content);
+  child->budget = root->budget;
+  root->content = PageContent{};
+  root->content.level = static_cast<uint8_t>(child->level() + 1);
+  root->content.entries.push_back(StoreEntry::KeyOnly(child->content.entries.front().key()));
+  root->content.children.push_back(child->number);
+  root->budget = BudgetOf(root->content);
+  pages_.Changed(root);
+  path.insert(path.begin() + 1, Step{PagePin(child), 0});
+}
+
+// Splits page (child slot of parent) until neither it nor the siblings cut
+// from it are too large; each sibling's separator follows page's in parent.
+void EntryTree::SplitAt(PageNode* parent, size_t slot, PageNode* page) {
+  PagePin keep_parent(parent);
+  PagePin keep_page(page);
+  while (TooLarge(*page)) {
+    if (page->size() <= 1) Fault(status::kPageTooLarge);
+    PagePin sibling(CutInHalf(page));
+    auto& separators = parent->content.entries;
+    StoreEntry separator = StoreEntry::KeyOnly(sibling->content.entries.front().key());
+    parent->budget += EntryCost(separator.size(), parent->level());
+    separators.insert(separators.begin() + static_cast<ptrdiff_t>(slot + 1), std::move(separator));
+    auto& children = parent->content.children;
+    children.insert(children.begin() + static_cast<ptrdiff_t>(slot + 1), sibling->number);
+    pages_.Changed(parent);
+    SplitAt(parent, slot + 1, sibling.get());
+  }
+}
+
+// Cuts page at its middle entry: the lower half stays, the upper half (from
+// the middle entry on) moves to a new sibling at the same level.
+PageNode* EntryTree::CutInHalf(PageNode* page) {
+  PageNode* sibling = pages_.Create(page->level());
+  auto& entries = page->content.entries;
+  const auto middle = static_cast<ptrdiff_t>(entries.size() / 2);
+  sibling->content.entries.assign(std::make_move_iterator(entries.begin() + middle),
+                                  std::make_move_iterator(entries.end()));
+  entries.erase(entries.begin() + middle, entries.end());
+  if (page->level() != 0) {
+    auto& children = page->content.children;
+    sibling->content.children.assign(children.begin() + middle, children.end());
+    children.erase(children.begin() + middle, children.end());
+  }
+  page->budget = BudgetOf(page->content);
+  sibling->budget = BudgetOf(sibling->content);
+  pages_.Changed(page);
+  pages_.Changed(sibling);
+  return sibling;
+}
+
+bool EntryTree::Delete(std::string_view key) {
+  Path path;
+  Descend(key, path);
+  PageNode* leaf = path.back().page.get();
+  auto& entries = leaf->content.entries;
+  const size_t at = LowerBound(entries, key);
+  if (at == entries.size() || CompareKeys(entries[at].key(), key) != 0) return false;
+  leaf->budget -= EntryCost(entries[at].size(), 0);
+  entries.erase(entries.begin() + static_cast<ptrdiff_t>(at));
+  pages_.Changed(leaf);
+  ++version_;
+
+  // On the way up: an empty child loses its page and separator; a child whose
+  // first key changed gets a fresh separator.
+  bool first_changed = at == 0;
+  std::vector<PageNode*> freed;
+  for (size_t depth = path.size() - 1; depth > 0 && first_changed; --depth) {
+    PageNode* page = path[depth].page.get();
+    PageNode* parent = path[depth - 1].page.get();
+    const size_t slot = path[depth].slot;
+    auto& separators = parent->content.entries;
+    parent->budget -= EntryCost(separators[slot].size(), parent->level());
+    if (page->empty()) {
+      separators.erase(separators.begin() + static_cast<ptrdiff_t>(slot));
+      auto& children = parent->content.children;
+      children.erase(children.begin() + static_cast<ptrdiff_t>(slot));
+      freed.push_back(page);
+    } else {
+      separators[slot] = StoreEntry::KeyOnly(page->content.entries.front().key());
+      parent->budget += EntryCost(separators[slot].size(), parent->level());
+    }
+    pages_.Changed(parent);
+    first_changed = slot == 0;
+  }
+  PageNode* root = path[0].page.get();
+  if (root->empty() && root->level() != 0) {
+    root->content.level = 0;  // a tree without entries is a single empty leaf
+    root->budget = BudgetOf(root->content);
+  }
+  path.clear();
+  for (PageNode* page : freed) pages_.Free(page);
+  return true;
+}
+
+EntryTree::ParentSlot EntryTree::FindParent(const PageNode& page) {
+  if (page.empty()) Fault(status::kMovedPageEmpty);
+  const std::string_view key = page.content.entries.front().key();
+  PagePin at(pages_.Root());
+  for (;;) {
+    if (at->level() == 0 || at->empty()) Fault(status::kParentNotFound);
+    const size_t slot = ChildSlot(*at.get(), key);
+    const int32_t child = at->content.children[slot];
+    if (child == page.number) return {at.get(), slot};
+    at = PagePin(pages_.Load(child));
+  }
+}
+
+}  // namespace vaultara::store

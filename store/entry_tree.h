@@ -1,0 +1,97 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "store/page_node.h"
+#include "store/store_entry.h"
+
+namespace vaultara::store {
+
+// The single ordered tree of entries that holds everything in a store file.
+//
+// Leaf pages (level 0) hold whole entries in key order; an index page holds,
+// for each child, a separator: a copy of the key of the child's first entry
+// (no data) with the child's number. A search takes, in each index page, the
+// last separator not greater than the key (the first child when there is
+// none). Pages split when they grow too large and are never merged; a page
+// that becomes empty is freed and its separator removed.
+class EntryTree {
+ public:
+  explicit EntryTree(PageSource& pages) : pages_(pages) {}
+
+  // The entry whose key equals key.
+  std::optional<StoreEntry> Find(std::string_view key);
+  // The first entry whose key is greater than key.
+  std::optional<StoreEntry> Successor(std::string_view key);
+  // The last entry whose key is less than key.
+  std::optional<StoreEntry> Predecessor(std::string_view key);
+  std::optional<StoreEntry> First();
+  std::optional<StoreEntry> Last();
+
+  // Inserts an entry whose key is not yet present (status 706 otherwise).
+  // Status 824 for an entry longer than 15093 bytes, 1364 when a page of one
+  // entry is still too large (entries longer than 15076 bytes).
+  void Insert(StoreEntry entry);
+  // Deletes the entry with this key; false when there is none.
+  bool Delete(std::string_view key);
+
+  // The index page and slot whose child pointer names page (found by
+  // descending with the page's first key). Status 1891 for a page without
+  // entries, 1894 when the descent reaches a leaf without meeting it.
+  struct ParentSlot {
+    PageNode* parent;
+    size_t slot;
+  };
+  ParentSlot FindParent(const PageNode& page);
+
+  // Changes a page's number and the one pointer naming it (in its parent, or
+  // the header's root number through set_root).
+  template <typename SetRoot>
+  void Renumber(PageNode& page, int32_t number, bool is_root, SetRoot set_root);
+
+  // True when a page must be split: its budget exceeds 15094, or 4096 while it
+  // holds more than 20 entries.
+  static bool TooLarge(const PageNode& page);
+
+  // Counts every change to the tree; cursors use it to tell whether their
+  // remembered position still holds.
+  uint64_t version() const { return version_; }
+  void Touch() { ++version_; }
+
+ private:
+  struct Step {
+    PagePin page;
+    size_t slot;  // position of page among its parent's children
+  };
+  using Path = std::vector<Step>;
+
+  // Descends to the leaf where key belongs, recording the path.
+  void Descend(std::string_view key, Path& path);
+  std::optional<StoreEntry> Neighbour(std::string_view key, bool forward);
+  std::optional<StoreEntry> Edge(bool last);
+  void Split(Path& path, size_t depth);
+  void SplitAt(PageNode* parent, size_t slot, PageNode* page);
+  void RaiseRoot(Path& path);
+  PageNode* CutInHalf(PageNode* page);
+
+  PageSource& pages_;
+  uint64_t version_ = 0;
+};
+
+template <typename SetRoot>
+void EntryTree::Renumber(PageNode& page, int32_t number, bool is_root, SetRoot set_root) {
+  if (is_root) {
+    set_root(number);
+  } else {
+    ParentSlot where = FindParent(page);
+    where.parent->content.children[where.slot] = number;
+    pages_.Changed(where.parent);
+  }
+  page.number = number;
+  ++version_;
+}
+
+}  // namespace vaultara::store

@@ -1,0 +1,10 @@
+#include "store/lock_protocol.h"
+
+namespace vaultara::store {
+
+LockProtocol& NoLocks() {
+  static LockProtocol none;
+  return none;
+}
+
+}  // namespace vaultara::store

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdint>
+#include <list>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+#include "store/page_node.h"
+
+namespace vaultara::store {
+
+// The pages of one file held in memory: found by number, clean pages kept in
+// a ring from least to most recently used, changed pages in a list of their
+// own (in the order they changed) that is never evicted.
+class PageCache {
+ public:
+  // The cached page with this number, or nullptr. Does not count as a use.
+  PageNode* Find(int32_t number) const;
+  // Counts a use: advances the access clock, stamps the page and moves a clean
+  // page to the recent end of the ring.
+  void Use(PageNode* page);
+  // Takes a new page (clean) into the cache.
+  PageNode* Add(std::unique_ptr<PageNode> page);
+  // Evicts before a load: while the ring holds 20 pages or more, its least
+  // recently used page goes when the ring holds 100 or more, or when the
+  // page's idle time is at least four times its age divided by the number of
+  // cached pages; otherwise trimming stops. Pinned pages stop it too.
+  void Trim();
+
+  void MarkChanged(PageNode* page);
+  // Changes the number a page is found by (page->number is already the new one).
+  void Rekey(PageNode* page, int32_t old_number);
+  // Removes a page; the node is destroyed.
+  void Remove(PageNode* page);
+  // Removes every changed page (after they were written home).
+  void DropChanged();
+  void Clear();
+
+  const std::vector<PageNode*>& changed() const { return changed_; }
+  size_t size() const { return pages_.size(); }
+  size_t clean_count() const { return ring_.size(); }
+
+ private:
+  std::unordered_map<int32_t, std::unique_ptr<PageNode>> pages_;
+  std::list<PageNode*> ring_;  // front: least recently used
+  std::vector<PageNode*> changed_;
+  uint64_t clock_ = 0;
+};
+
+}  // namespace vaultara::store

@@ -1,0 +1,168 @@
+#include "store/entry_tree.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+
+#include "store/entry_cursor.h"
+#include "tests/store/store_fixture.h"
+#include "tests/store/tree_check.h"
+
+namespace vaultara::store {
+namespace {
+
+using EntryTreeTest = StoreFixture;
+
+// Keys with long shared prefixes (as table numbers give them) and data of
+// very different sizes, so pages of many classes appear.
+std::string RandomKey(std::mt19937& random) {
+  static const char* prefixes[] = {"", "\x00\x00\x00\x01\xF3", "\x00\x00\x00\x02\xFC", "tbl"};
+  std::string key(prefixes[random() % 4]);
+  const size_t length = 1 + random() % 12;
+  for (size_t i = 0; i < length; ++i)
+    key += static_cast<char>(random() % 5 == 0 ? 0xFF : 'a' + random() % 4);
+  return key;
+}
+
+std::string RandomData(std::mt19937& random) {
+  const uint32_t kind = random() % 20;
+  const size_t length = kind == 0 ? 1000 + random() % 6000 : random() % 120;
+  std::string data(length, static_cast<char>('A' + random() % 3));
+  for (size_t i = 0; i < length; i += 1 + random() % 8) data[i] = static_cast<char>(random());
+  return data;
+}
+
+void ExpectSameEntries(StoreFile& file, const std::map<std::string, std::string>& expected) {
+  EntryCursor cursor(file);
+  ASSERT_TRUE(cursor.SeekFirst().ok());
+  for (const auto& [key, data] : expected) {
+    ASSERT_TRUE(cursor.valid());
+    ASSERT_EQ(std::string(cursor.entry().key()), key);
+    ASSERT_EQ(std::string(cursor.entry().data()), data);
+    ASSERT_TRUE(cursor.Next().ok());
+  }
+  EXPECT_FALSE(cursor.valid());
+}
+
+TEST_F(EntryTreeTest, RandomChangesMatchAMap) {
+  std::mt19937 random(20240601);
+  std::map<std::string, std::string> expected;
+  auto file = OpenOrFail("random.zph", "pw");
+  for (int round = 0; round < 12; ++round) {
+    ASSERT_TRUE(file->BeginWrite().ok());
+    for (int op = 0; op < 1500; ++op) {
+      const std::string key = RandomKey(random);
+      if (random() % 10 < 6) {
+        const std::string data = RandomData(random);
+        const Status status = file->Insert(StoreEntry(key, data));
+        if (expected.count(key)) {
+          ASSERT_EQ(status, Status::Fault(706));
+        } else {
+          ASSERT_TRUE(status.ok()) << status.number();
+          expected[key] = data;
+        }
+      } else {
+        auto victim = expected.lower_bound(key);
+        if (victim == expected.end()) continue;
+        bool deleted = false;
+        ASSERT_TRUE(file->Delete(victim->first, &deleted).ok());
+        ASSERT_TRUE(deleted);
+        expected.erase(victim);
+      }
+    }
+    // Lookups before the commit see the pending state.
+    for (int probe = 0; probe < 200; ++probe) {
+      const std::string key = RandomKey(random);
+      std::optional<StoreEntry> found, next, previous;
+      ASSERT_TRUE(file->Find(key, &found).ok());
+      ASSERT_TRUE(file->Successor(key, &next).ok());
+      ASSERT_TRUE(file->Predecessor(key, &previous).ok());
+      auto it = expected.find(key);
+      ASSERT_EQ(found.has_value(), it != expected.end());
+      auto above = expected.upper_bound(key);
+      ASSERT_EQ(next.has_value(), above != expected.end());
+      if (next) {
+        ASSERT_EQ(std::string(next->key()), above->first);
+      }
+      auto below = expected.lower_bound(key);
+      ASSERT_EQ(previous.has_value(), below != expected.begin());
+      if (previous) {
+        ASSERT_EQ(std::string(previous->key()), std::prev(below)->first);
+      }
+    }
+    ASSERT_EQ(CheckTree(*file, false), expected.size());
+    ASSERT_TRUE(file->Commit().ok());
+    ASSERT_EQ(CheckTree(*file, true), expected.size());
+    if (round % 3 == 2) {
+      file.reset();
+      file = OpenOrFail("random.zph", "pw");
+      ExpectSameEntries(*file, expected);
+    }
+  }
+  // Finally empty the file in random order.
+  std::vector<std::string> keys;
+  for (const auto& [key, data] : expected) keys.push_back(key);
+  std::shuffle(keys.begin(), keys.end(), random);
+  ASSERT_TRUE(file->BeginWrite().ok());
+  for (const std::string& key : keys) ASSERT_TRUE(file->Delete(key).ok());
+  ASSERT_TRUE(file->Commit().ok());
+  EXPECT_EQ(CheckTree(*file, true), 0u);
+  EXPECT_EQ(file->header().EndOfPageArea(), 512u + 256u);
+}
+
+TEST_F(EntryTreeTest, EmptiedPageIsFreedAndFirstEntryDeletionRenewsItsSeparator) {
+  auto file = OpenOrFail("pages.zph", "pw");
+  ASSERT_TRUE(file->BeginWrite().ok());
+  for (int i = 0; i < 600; ++i) ASSERT_TRUE(file->Insert(StoreEntry(Key(i), "some data")).ok());
+  ASSERT_TRUE(file->Commit().ok());
+  const uint32_t leaves_before = file->header().PagesIn(1) + file->header().PagesIn(2) +
+                                 file->header().PagesIn(3) + file->header().PagesIn(4);
+  ASSERT_TRUE(file->BeginWrite().ok());
+
+  std::vector<std::string> second_leaf;
+  size_t separators = 0;
+  {
+    PagePin root(file->pages().Root());
+    ASSERT_EQ(root->level(), 1);
+    ASSERT_GE(root->size(), 3u);
+    separators = root->size();
+    PagePin leaf(file->pages().Load(root->content.children[1]));
+    for (const StoreEntry& entry : leaf->content.entries) second_leaf.emplace_back(entry.key());
+  }
+  // The first entry goes: the separator follows the new first key.
+  ASSERT_TRUE(file->Delete(second_leaf[0]).ok());
+  {
+    PagePin root(file->pages().Root());
+    EXPECT_EQ(root->content.entries[1].key(), second_leaf[1]);
+  }
+  for (const std::string& key : second_leaf) ASSERT_TRUE(file->Delete(key).ok());
+  {
+    PagePin root(file->pages().Root());
+    EXPECT_EQ(root->size(), separators - 1);
+  }
+  ASSERT_TRUE(file->Commit().ok());
+  const uint32_t leaves_after = file->header().PagesIn(1) + file->header().PagesIn(2) +
+                                file->header().PagesIn(3) + file->header().PagesIn(4);
+  EXPECT_EQ(leaves_after, leaves_before - 1);
+  EXPECT_EQ(CheckTree(*file, true), 600 - second_leaf.size());
+}
+
+TEST_F(EntryTreeTest, SmallEntriesSplitAtTwentyOnceOver4096) {
+  auto file = OpenOrFail("split.zph", "pw");
+  ASSERT_TRUE(file->BeginWrite().ok());
+  // 21 entries of 200 bytes: budget 13 + 21 * 205 = 4318 > 4096 with more than 20 entries.
+  for (int i = 0; i < 20; ++i)
+    ASSERT_TRUE(file->Insert(StoreEntry(Key(i), std::string(189, 'x' + i % 2))).ok());
+  EXPECT_EQ(PagePin(file->pages().Root())->level(), 0);
+  ASSERT_TRUE(file->Insert(StoreEntry(Key(20), std::string(189, 'y'))).ok());
+  PagePin root(file->pages().Root());
+  EXPECT_EQ(root->level(), 1);
+  ASSERT_EQ(root->size(), 2u);
+  EXPECT_EQ(PagePin(file->pages().Load(root->content.children[0]))->size(), 10u);
+  EXPECT_EQ(PagePin(file->pages().Load(root->content.children[1]))->size(), 11u);
+  EXPECT_EQ(root->content.entries[1].key(), Key(10));
+}
+
+}  // namespace
+}  // namespace vaultara::store
