@@ -128,7 +128,7 @@ DecimalAccumulator DecimalFromReal(double value) {
   const auto end =
       std::to_chars(text, text + sizeof text, std::fabs(value), std::chars_format::scientific, 14)
           .ptr;
-  char digits[15];
+  char digits[15] = {};
   int count = 0;
   const char* p = text;
   for (; p < end && *p != 'e'; ++p) {
@@ -148,7 +148,7 @@ DecimalAccumulator DecimalFromText(std::string_view text) {
     ++i;
   }
   // Integer digits, without leading zeros; only the low 32 are kept.
-  char digits[kDecimalPlaceCount];
+  char digits[kDecimalPlaceCount] = {};
   int integer_count = 0;
   while (i < text.size() && IsDigit(text[i])) {
     if (integer_count > 0 || text[i] != '0') {

@@ -114,6 +114,12 @@ constexpr std::array<std::string_view, 105> kNames = {
     "DESTROY",
 };
 
+std::string Parenthesised(uint8_t code) {
+  std::string text = "(";
+  text.append(std::to_string(code)).push_back(')');
+  return text;
+}
+
 }  // namespace
 
 std::string OperationName(uint8_t code) {
@@ -121,18 +127,18 @@ std::string OperationName(uint8_t code) {
     case 0:
     case 35:
     case 39:
-      return "(" + std::to_string(code) + ")";
+      return Parenthesised(code);
     case 87:
     case 91:
     case 94:
     case 100:
     case 101:
-      return "Internal" + std::to_string(code);
+      return std::string("Internal").append(std::to_string(code));
     default:
       break;
   }
   if (code < kNames.size()) return std::string(kNames[code]);
-  return "(" + std::to_string(code) + ")";
+  return Parenthesised(code);
 }
 
 bool ReturnsText(Op op) {
