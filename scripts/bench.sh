@@ -5,7 +5,7 @@ cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 
-build=build/bench
+build=build/release
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVAULTARA_TESTS=OFF -DVAULTARA_BENCH=ON >/dev/null
 cmake --build "$build" -j "$(nproc)"
 for b in "$build"/bench/*_bench; do
