@@ -67,35 +67,56 @@ bool Compare(ExpressionOperator op, int c) {
   }
 }
 
-ExpressionValue Binary(const ExpressionNode& node) {
+bool IsLogical(ExpressionOperator op) {
+  switch (op) {
+    case ExpressionOperator::kOr:
+    case ExpressionOperator::kAnd:
+    case ExpressionOperator::kXor:
+    case ExpressionOperator::kEqual:
+    case ExpressionOperator::kNotEqual:
+    case ExpressionOperator::kLess:
+    case ExpressionOperator::kGreater:
+    case ExpressionOperator::kLessEqual:
+    case ExpressionOperator::kGreaterEqual:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// A logical operator or comparison (IsLogical), straight to its truth.
+bool LogicalTruth(const ExpressionNode& node) {
   const ExpressionNode& left = *node.children[0];
   const ExpressionNode& right = *node.children[1];
   switch (node.op) {
     case ExpressionOperator::kOr: {
       bool a = EvaluateTruth(left);
       bool b = EvaluateTruth(right);
-      return ExpressionValue::Integer(a || b);
+      return a || b;
     }
     case ExpressionOperator::kAnd: {
       bool a = EvaluateTruth(left);
       bool b = EvaluateTruth(right);
-      return ExpressionValue::Integer(a && b);
+      return a && b;
     }
     case ExpressionOperator::kXor: {
       bool a = EvaluateTruth(left);
       bool b = EvaluateTruth(right);
-      return ExpressionValue::Integer(a != b);
+      return a != b;
     }
-    case ExpressionOperator::kEqual:
-    case ExpressionOperator::kNotEqual:
-    case ExpressionOperator::kLess:
-    case ExpressionOperator::kGreater:
-    case ExpressionOperator::kLessEqual:
-    case ExpressionOperator::kGreaterEqual: {
+    default: {
       ExpressionValue a = EvaluateNode(left);
       ExpressionValue b = EvaluateNode(right);
-      return ExpressionValue::Integer(Compare(node.op, CompareValues(a, b, &node.scratch)));
+      return Compare(node.op, CompareValues(a, b, &node.scratch));
     }
+  }
+}
+
+ExpressionValue Binary(const ExpressionNode& node) {
+  if (IsLogical(node.op)) return ExpressionValue::Integer(LogicalTruth(node));
+  const ExpressionNode& left = *node.children[0];
+  const ExpressionNode& right = *node.children[1];
+  switch (node.op) {
     case ExpressionOperator::kConcatenate: {
       std::string_view a = EvaluateText(left);
       std::string_view b = EvaluateText(right);
@@ -185,7 +206,10 @@ ExpressionValue EvaluateNode(const ExpressionNode& node) {
   return ExpressionValue::Integer(0);
 }
 
-bool EvaluateTruth(const ExpressionNode& node) { return TruthOf(EvaluateNode(node)); }
+bool EvaluateTruth(const ExpressionNode& node) {
+  if (node.kind == NodeKind::kBinary && IsLogical(node.op)) return LogicalTruth(node);
+  return TruthOf(EvaluateNode(node));
+}
 
 int64_t EvaluateInteger(const ExpressionNode& node) {
   if (node.kind == NodeKind::kConstant && node.value_class == ValueClass::kInteger) {

@@ -1,6 +1,7 @@
 #include "data/expression_functions.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <random>
 #include <string>
@@ -58,6 +59,8 @@ constexpr BuiltInInfo kBuiltIns[] = {
     {"UPPER", BuiltIn::kUpper, 1, 1, kS},       {"VAL", BuiltIn::kVal, 1, 1, kI},
     {"YEAR", BuiltIn::kYear, 1, 1, kI},
 };
+
+constexpr size_t kBuiltInCount = static_cast<size_t>(BuiltIn::kYear) + 1;
 
 platform::Platform*& InstalledPlatform() {
   static platform::Platform* platform = nullptr;
@@ -346,10 +349,15 @@ ExpressionValue Shift(const Arguments& args) {
 std::span<const BuiltInInfo> BuiltIns() { return kBuiltIns; }
 
 const BuiltInInfo& InfoOf(BuiltIn id) {
-  for (const BuiltInInfo& info : kBuiltIns) {
-    if (info.id == id) return info;
-  }
-  return kBuiltIns[0];
+  // Indexed by id, so that a call node finds its function at once.
+  static const std::array<const BuiltInInfo*, kBuiltInCount> by_id = [] {
+    std::array<const BuiltInInfo*, kBuiltInCount> table;
+    table.fill(&kBuiltIns[0]);
+    for (const BuiltInInfo& info : kBuiltIns) table[static_cast<size_t>(info.id)] = &info;
+    return table;
+  }();
+  size_t index = static_cast<size_t>(id);
+  return index < by_id.size() ? *by_id[index] : kBuiltIns[0];
 }
 
 std::string_view SubText(std::string_view text, int64_t start, int64_t length) {

@@ -88,7 +88,7 @@ void TextFromInteger(int64_t value, std::string* out) {
 
 void TextFromReal(double value, std::string* out) {
   if (!std::isfinite(value) || value == 0.0) {
-    out->assign("0");
+    out->assign(1, '0');
     return;
   }
   char buffer[32];
