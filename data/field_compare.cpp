@@ -47,39 +47,126 @@ int CompareAs(const char* a, const char* b) {
   return x < y ? -1 : (y < x ? 1 : 0);
 }
 
-int CompareElements(FieldType type, const char* a, const char* b, uint32_t size) {
+// Calls visit with a zero of the C++ type that holds one element of a
+// fixed-size number type; false for the other types.
+template <typename Visit>
+bool ForNumberType(FieldType type, Visit&& visit) {
   switch (type) {
     case FieldType::kByte:
-      return CompareAs<uint8_t>(a, b);
+      visit(uint8_t{});
+      return true;
     case FieldType::kShort:
-      return CompareAs<int16_t>(a, b);
+      visit(int16_t{});
+      return true;
     case FieldType::kUShort:
-      return CompareAs<uint16_t>(a, b);
+      visit(uint16_t{});
+      return true;
     case FieldType::kDate:
     case FieldType::kTime:
     case FieldType::kLong:
-      return CompareAs<int32_t>(a, b);
+      visit(int32_t{});
+      return true;
     case FieldType::kULong:
-      return CompareAs<uint32_t>(a, b);
+      visit(uint32_t{});
+      return true;
     case FieldType::kSReal:
-      return CompareAs<float>(a, b);
+      visit(float{});
+      return true;
     case FieldType::kReal:
-      return CompareAs<double>(a, b);
-    case FieldType::kDecimal:
-    case FieldType::kPDecimal:
-      return CompareDecimals(UnpackDecimal(type, reinterpret_cast<const unsigned char*>(a), size),
-                             UnpackDecimal(type, reinterpret_cast<const unsigned char*>(b), size));
-    case FieldType::kString:
-    case FieldType::kCString:
-    case FieldType::kPString:
-    case FieldType::kGroup:
-      return CompareBlankPadded(ElementText(type, a, size), ElementText(type, b, size));
+      visit(double{});
+      return true;
     default:
-      return 0;
+      return false;
   }
 }
 
+bool IsDecimal(FieldType type) {
+  return type == FieldType::kDecimal || type == FieldType::kPDecimal;
+}
+
+bool IsText(FieldType type) {
+  return type == FieldType::kString || type == FieldType::kCString || type == FieldType::kPString ||
+         type == FieldType::kGroup;
+}
+
+UnpackedDecimal Unpack(FieldType type, const char* at, uint32_t size) {
+  return UnpackDecimal(type, reinterpret_cast<const unsigned char*>(at), size);
+}
+
+int CompareElements(FieldType type, const char* a, const char* b, uint32_t size) {
+  int c = 0;
+  if (ForNumberType(type, [&](auto zero) { c = CompareAs<decltype(zero)>(a, b); })) return c;
+  if (IsDecimal(type)) return CompareDecimals(Unpack(type, a, size), Unpack(type, b, size));
+  if (IsText(type)) {
+    return CompareBlankPadded(ElementText(type, a, size), ElementText(type, b, size));
+  }
+  return 0;  // memos and blobs live outside the record
+}
+
+constexpr uint32_t kFnvOffset = 2166136261u;
+constexpr uint32_t kFnvPrime = 16777619u;
+
+uint32_t HashBytes(std::string_view bytes, uint32_t h = kFnvOffset) {
+  for (char c : bytes) h = (h ^ static_cast<unsigned char>(c)) * kFnvPrime;
+  return h;
+}
+
+uint32_t HashNumber(uint64_t bits) {
+  bits ^= bits >> 33;
+  bits *= 0xff51afd7ed558ccdULL;
+  bits ^= bits >> 33;
+  return static_cast<uint32_t>(bits);
+}
+
+template <typename T>
+uint32_t HashAs(const char* at) {
+  T value;
+  std::memcpy(&value, at, sizeof(T));
+  if constexpr (std::is_floating_point_v<T>) {
+    double d = value;
+    if (std::isnan(d)) return 1;
+    if (d == 0) return 0;  // -0 equals 0
+    uint64_t bits;
+    std::memcpy(&bits, &d, sizeof bits);
+    return HashNumber(bits);
+  } else {
+    return HashNumber(static_cast<uint64_t>(static_cast<int64_t>(value)));
+  }
+}
+
+// Texts equal under blank padding have collation keys that differ only in
+// trailing blank weights.
+uint32_t HashText(std::string_view text) {
+  std::string key = CollationKey(text);
+  const std::string blank = CollationKey(" ");
+  while (!blank.empty() && key.size() >= blank.size() &&
+         key.compare(key.size() - blank.size(), blank.size(), blank) == 0) {
+    key.resize(key.size() - blank.size());
+  }
+  return HashBytes(key);
+}
+
+uint32_t HashElement(FieldType type, const char* at, uint32_t size) {
+  uint32_t h = 0;
+  if (ForNumberType(type, [&](auto zero) { h = HashAs<decltype(zero)>(at); })) return h;
+  if (IsDecimal(type)) {
+    UnpackedDecimal d = Unpack(type, at, size);
+    return d.IsZero() ? 0 : HashBytes(d.digits, d.negative ? kFnvPrime : kFnvOffset);
+  }
+  return IsText(type) ? HashText(ElementText(type, at, size)) : 0;
+}
+
 }  // namespace
+
+uint32_t HashFieldValue(const FieldDescriptor& field, const char* record) {
+  const char* at = record + field.offset;
+  if (field.type == FieldType::kGroup) return HashElement(field.type, at, field.size);
+  uint32_t h = 0;
+  for (uint32_t i = 0; i < field.ElementCount(); ++i) {
+    h = h * 31 + HashElement(field.type, at + i * field.element_size, field.element_size);
+  }
+  return h;
+}
 
 int CompareFieldValues(const FieldDescriptor& field, const char* a, const char* b) {
   const char* x = a + field.offset;

@@ -24,4 +24,9 @@ std::string_view ElementText(FieldType type, const char* element, uint32_t size)
 // live outside the record, compare equal. Returns <0, 0 or >0.
 int CompareFieldValues(const FieldDescriptor& field, const char* a, const char* b);
 
+// A hash of the value of field in record that agrees with CompareFieldValues:
+// two records whose field values compare equal get the same hash (a text
+// with trailing blanks hashes as the text without them).
+uint32_t HashFieldValue(const FieldDescriptor& field, const char* record);
+
 }  // namespace vaultara::data

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <unordered_map>
 
 #include "data/error_state.h"
 #include "data/error_texts.h"
@@ -27,6 +28,14 @@ constexpr uint32_t kLengthBytes = 4;
 // Ranges of up to this many references are sorted by binary insertion.
 constexpr size_t kInsertionSortLimit = 9;
 constexpr size_t kNowhere = static_cast<size_t>(-1);
+// A keyed ordering gains a hash index after this many keyed look-ups and
+// insertions through it, once the queue holds more than kHashLeastEntries
+// entries and its key is one field of at most 4 bytes or more than 16 bytes
+// wide (keys in between are served well enough by the binary search).
+constexpr uint32_t kHashAfterUses = 64;
+constexpr size_t kHashLeastEntries = 32;
+constexpr uint32_t kHashNarrowKey = 4;
+constexpr uint32_t kHashWideKey = 16;
 
 uint32_t FirstStamp() {
   platform::LocalTime t = platform::RealPlatform().Now();
@@ -56,9 +65,24 @@ struct RecordQueue::Entry {
 // An arrangement of references to the entries. An empty key makes it an
 // insertion ordering (the order entries were placed in); a keyed ordering is
 // always sorted by its key, equal keys in the order they arrived.
+//
+// A hash index maps key hashes to the first entry of each run of equal keys
+// with that hash (several runs share a hash only on collisions). Every entry's
+// key is found there, so a look-up that misses needs no search.
 struct RecordQueue::Ordering {
   KeyList key;
   std::vector<Entry*> refs;
+  uint32_t keyed_uses = 0;
+  bool hashed = false;
+  std::unordered_map<uint32_t, std::vector<Entry*>> runs;
+
+  // Makes this an insertion ordering, or one keyed anew by key.
+  void Rekey(KeyList new_key = {}) {
+    key = std::move(new_key);
+    keyed_uses = 0;
+    hashed = false;
+    runs.clear();
+  }
 };
 
 struct RecordQueue::Body {
@@ -95,6 +119,17 @@ struct RecordQueue::Body {
   // bound in every other ordering, and makes it current.
   void Place(Entry* e, size_t index, const char* record);
   void InsertByKey(Ordering& o, Entry* e, const char* record);
+  void EraseAt(Ordering& o, size_t index);
+
+  uint32_t KeyHash(const KeyList& key, const char* record) const;
+  // Counts a keyed use of o and builds its hash index when it qualifies.
+  void CountUse(Ordering& o);
+  // Keeps the hash index right after e (holding record) went to index of o,
+  // and before the entry at index leaves o.
+  void HashAdded(Ordering& o, size_t index, const char* record);
+  void HashRemoving(Ordering& o, size_t index);
+  // The run start in o's hash index whose key equals record's, or null.
+  Entry* HashFind(Ordering& o, const char* record);
 
   const RecordDeclaration& layout;
   const uint32_t size;
@@ -290,7 +325,7 @@ RecordQueue::Ordering* RecordQueue::Body::Select(const KeyList& key, bool insert
     }
   }
   if (inserting && position->refs.empty()) {
-    position->key = key;
+    position->Rekey(key);
     Touch(position);
     return position;
   }
@@ -316,11 +351,86 @@ RecordQueue::Entry* RecordQueue::Body::NewEntry(const char* record) {
 }
 
 void RecordQueue::Body::InsertByKey(Ordering& o, Entry* e, const char* record) {
-  o.refs.insert(o.refs.begin() + static_cast<ptrdiff_t>(UpperBound(o, o.key, record)), e);
+  const size_t at = UpperBound(o, o.key, record);
+  o.refs.insert(o.refs.begin() + static_cast<ptrdiff_t>(at), e);
+  HashAdded(o, at, record);
+}
+
+void RecordQueue::Body::EraseAt(Ordering& o, size_t index) {
+  HashRemoving(o, index);
+  o.refs.erase(o.refs.begin() + static_cast<ptrdiff_t>(index));
+}
+
+uint32_t RecordQueue::Body::KeyHash(const KeyList& key, const char* record) const {
+  uint32_t h = 0;
+  for (int32_t k : key) {
+    const FieldDescriptor& f = layout.fields[static_cast<size_t>(std::abs(k)) - 1];
+    h = HashFieldValue(f, record) ^ ((h >> 1) | (h << 31));
+  }
+  return h;
+}
+
+void RecordQueue::Body::CountUse(Ordering& o) {
+  if (o.key.empty() || o.hashed || ++o.keyed_uses <= kHashAfterUses) return;
+  if (o.refs.size() <= kHashLeastEntries) return;
+  uint32_t width = 0;
+  for (int32_t k : o.key) width += layout.fields[static_cast<size_t>(std::abs(k)) - 1].size;
+  if (!(o.key.size() == 1 && width <= kHashNarrowKey) && width <= kHashWideKey) return;
+  std::unordered_map<uint32_t, std::vector<Entry*>> runs;
+  for (size_t i = 0; i < o.refs.size(); ++i) {
+    const char* record = View(o.refs[i], compare_b);
+    if (i > 0 && CompareKey(o.key, View(o.refs[i - 1], compare_a), record) == 0) continue;
+    runs[KeyHash(o.key, record)].push_back(o.refs[i]);
+  }
+  o.runs.swap(runs);
+  o.hashed = true;
+}
+
+RecordQueue::Entry* RecordQueue::Body::HashFind(Ordering& o, const char* record) {
+  auto it = o.runs.find(KeyHash(o.key, record));
+  if (it == o.runs.end()) return nullptr;
+  for (Entry* start : it->second) {
+    if (CompareKey(o.key, View(start, compare_a), record) == 0) return start;
+  }
+  return nullptr;
+}
+
+void RecordQueue::Body::HashAdded(Ordering& o, size_t index, const char* record) {
+  if (!o.hashed) return;
+  Entry* e = o.refs[index];
+  std::vector<Entry*>& starts = o.runs[KeyHash(o.key, record)];
+  const bool first =
+      index == 0 || CompareKey(o.key, View(o.refs[index - 1], compare_a), record) != 0;
+  for (Entry*& start : starts) {
+    if (CompareKey(o.key, View(start, compare_a), record) == 0) {
+      if (first) start = e;
+      return;
+    }
+  }
+  starts.push_back(e);
+}
+
+void RecordQueue::Body::HashRemoving(Ordering& o, size_t index) {
+  if (!o.hashed) return;
+  Entry* e = o.refs[index];
+  const char* record = View(e, compare_b);
+  auto it = o.runs.find(KeyHash(o.key, record));
+  if (it == o.runs.end()) return;
+  std::vector<Entry*>& starts = it->second;
+  auto start = std::find(starts.begin(), starts.end(), e);
+  if (start == starts.end()) return;
+  if (index + 1 < o.refs.size() &&
+      CompareKey(o.key, View(o.refs[index + 1], compare_a), record) == 0) {
+    *start = o.refs[index + 1];
+  } else {
+    starts.erase(start);
+    if (starts.empty()) o.runs.erase(it);
+  }
 }
 
 void RecordQueue::Body::Place(Entry* e, size_t index, const char* record) {
   position->refs.insert(position->refs.begin() + static_cast<ptrdiff_t>(index), e);
+  HashAdded(*position, index, record);
   for (const std::unique_ptr<Ordering>& o : orderings) {
     if (o.get() != position) InsertByKey(*o, e, record);
   }
@@ -408,7 +518,7 @@ void RecordQueue::InsertAt(int32_t position) {
     const bool in_range = position >= 1 && static_cast<size_t>(position) <= n + 1;
     const size_t index = in_range ? static_cast<size_t>(position) - 1 : n;
     b.Place(b.NewEntry(buffer_), index, buffer_);
-    if (!p.key.empty() && !b.InPlace(p, index, buffer_)) p.key.clear();
+    if (!p.key.empty() && !b.InPlace(p, index, buffer_)) p.Rekey();
     Changed();
   });
 }
@@ -420,10 +530,10 @@ void RecordQueue::InsertKeyed(const KeyList& keys) {
   if (key->empty()) return Append();
   Guarded([&] {
     Body& b = body();
-    b.Select(*key, true);
+    b.CountUse(*b.Select(*key, true));
     Entry* e = b.NewEntry(buffer_);
     Ordering& p = *b.position;
-    if (!p.key.empty() && p.key != *key) p.key.clear();
+    if (!p.key.empty() && p.key != *key) p.Rekey();
     b.Place(e, b.UpperBound(p, *key, buffer_), buffer_);
     Changed();
   });
@@ -465,13 +575,22 @@ void RecordQueue::FindKeyed(const KeyList& keys) {
       return;
     }
     Ordering* o = b.Select(*key, false);
-    const size_t at = b.LowerBound(*o, *key, buffer_);
-    if (at == o->refs.size() ||
-        b.CompareKey(*key, b.View(o->refs[at], b.compare_a), buffer_) != 0) {
+    b.CountUse(*o);
+    Entry* e = nullptr;
+    size_t at = kNowhere;
+    if (o->hashed) {
+      e = b.HashFind(*o, buffer_);
+    } else {
+      at = b.LowerBound(*o, *key, buffer_);
+      if (at < o->refs.size() &&
+          b.CompareKey(*key, b.View(o->refs[at], b.compare_a), buffer_) == 0) {
+        e = o->refs[at];
+      }
+    }
+    if (e == nullptr) {
       PostError(err::kEntryNotFound);
       return;
     }
-    Entry* e = o->refs[at];
     std::memcpy(buffer_, b.View(e, b.compare_a), b.size);
     b.current = e;
     b.current_hint = o == b.position ? at : kNowhere;
@@ -495,14 +614,16 @@ void RecordQueue::Rewrite() {
     for (const std::unique_ptr<Ordering>& o : b.orderings) {
       if (o.get() == &p || o->key.empty()) continue;
       if (b.CompareKey(o->key, b.View(e, b.compare_b), buffer_) == 0) continue;
-      o->refs.erase(o->refs.begin() + static_cast<ptrdiff_t>(b.IndexOf(*o, e)));
+      b.EraseAt(*o, b.IndexOf(*o, e));
       moved.push_back(o.get());
     }
+    if (p.hashed) b.HashRemoving(p, index);
     e->bytes.swap(bytes);
     for (Ordering* o : moved) b.InsertByKey(*o, e, buffer_);
     // The entry keeps its position; the position order stays keyed only
     // while the new key still fits there.
-    if (!p.key.empty() && !b.InPlace(p, index, buffer_)) p.key.clear();
+    if (!p.key.empty() && !b.InPlace(p, index, buffer_)) p.Rekey();
+    if (p.hashed) b.HashAdded(p, index, buffer_);
     b.current_hint = index;
     Changed();
   });
@@ -518,7 +639,7 @@ void RecordQueue::Remove() {
   Entry* e = b.current;
   for (const std::unique_ptr<Ordering>& o : b.orderings) {
     size_t at = b.IndexOf(*o, e);
-    if (at < o->refs.size()) o->refs.erase(o->refs.begin() + static_cast<ptrdiff_t>(at));
+    if (at < o->refs.size()) b.EraseAt(*o, at);
   }
   delete e;
   b.current = nullptr;
@@ -548,7 +669,7 @@ void RecordQueue::Reorder(const KeyList& keys) {
       std::erase_if(b.orderings, [&](const std::unique_ptr<Ordering>& o) {
         return o.get() != p && o->key == *key;
       });
-      p->key = *key;
+      p->Rekey(*key);
       b.Sort(*p);
       b.Touch(p);
     } else {

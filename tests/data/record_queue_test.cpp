@@ -52,6 +52,11 @@ class QueueFixture {
     std::memcpy(&id, buffer_.data(), 4);
     return id;
   }
+  double Score() const {
+    double score;
+    std::memcpy(&score, buffer_.data() + 14, 8);
+    return score;
+  }
   void Add(const std::vector<Row>& rows) {
     for (const Row& r : rows) {
       Set(r);
@@ -499,6 +504,140 @@ TEST_F(RecordQueueTest, CreateQueueOwnsItsBuffer) {
   EXPECT_EQ(first, 3);
   DestroyQueue(q);
   EXPECT_EQ(q, nullptr);
+}
+
+}  // namespace
+}  // namespace vaultara::data
+
+namespace vaultara::data {
+namespace {
+
+// Many look-ups by one key switch an ordering to its hash index; from then on
+// every look-up, insertion, rewrite and removal must still find exactly what
+// a sorted list would: the first entry of the equal run, or nothing.
+TEST_F(RecordQueueTest, LookUpsGiveTheSameEntriesOnceHashed) {
+  struct Model {
+    KeyList keys;
+    std::vector<Row> sorted;  // the ordering: by key, equal keys as they came
+  };
+  auto compare = [](const KeyList& keys, const Row& a, const Row& b) {
+    for (int32_t k : keys) {
+      int c = 0;
+      if (std::abs(k) == 1) c = (a.id > b.id) - (a.id < b.id);
+      if (std::abs(k) == 2) c = CompareBlankPadded(a.name, b.name);
+      if (std::abs(k) == 4) c = CompareBlankPadded(a.code, b.code);
+      if (c != 0) return k < 0 ? -c : c;
+    }
+    return 0;
+  };
+  auto insert = [&](Model& m, const Row& r) {
+    auto at = std::find_if(m.sorted.begin(), m.sorted.end(),
+                           [&](const Row& x) { return compare(m.keys, r, x) < 0; });
+    m.sorted.insert(at, r);
+  };
+  // Scores are serial numbers here: they tell entries with equal keys apart.
+  auto find = [](Model& m, double serial) {
+    return std::find_if(m.sorted.begin(), m.sorted.end(),
+                        [&](const Row& x) { return x.score == serial; });
+  };
+  // Key 1 is a single LONG (narrow), key 4,2 a CSTRING(8) and a STRING(10)
+  // (wide); both qualify for a hash index.
+  std::vector<Model> models = {{{1}, {}}, {{-4, 2}, {}}};
+  const char* codes[] = {"ab", "ab ", "b", "", "zz"};
+  const char* names[] = {"Ann", "ann", "Bo"};
+  std::mt19937 random(11);
+  double serial = 0;
+  auto random_row = [&] {
+    return Row{static_cast<int32_t>(random() % 60), names[random() % 3], ++serial,
+               codes[random() % 5]};
+  };
+  QueueFixture f;
+  for (int i = 0; i < 80; ++i) {
+    Row r = random_row();
+    f.Set(r);
+    f.q().Append();
+    for (Model& m : models) insert(m, r);
+  }
+  for (Model& m : models) f.q().FindKeyed(m.keys);  // both orderings exist from here on
+  for (int step = 0; step < 1500; ++step) {
+    Model& m = models[random() % 2];
+    Row probe = random_row();
+    f.Set(probe);
+    f.q().FindKeyed(m.keys);
+    auto first = std::find_if(m.sorted.begin(), m.sorted.end(),
+                              [&](const Row& x) { return compare(m.keys, probe, x) == 0; });
+    if (first == m.sorted.end()) {
+      ASSERT_EQ(ErrorCode(), 30) << step;
+      continue;
+    }
+    ASSERT_EQ(ErrorCode(), 0) << step;
+    ASSERT_EQ(f.Score(), first->score) << step;
+    switch (random() % 6) {
+      case 0: {  // remove what was found
+        f.q().Remove();
+        const double removed = first->score;
+        for (Model& each : models) each.sorted.erase(find(each, removed));
+        break;
+      }
+      case 1: {  // rewrite it with other keys
+        Row changed = random_row();
+        const double old_serial = f.Score();
+        f.Set(changed);
+        f.q().Rewrite();
+        for (Model& each : models) {
+          auto at = find(each, old_serial);
+          if (compare(each.keys, *at, changed) == 0) {
+            *at = changed;
+          } else {
+            each.sorted.erase(at);
+            insert(each, changed);
+          }
+        }
+        break;
+      }
+      case 2:
+      case 3: {  // add by the other key, which sorts in every ordering
+        Row added = random_row();
+        f.Set(added);
+        f.q().InsertKeyed(models[0].keys);
+        for (Model& each : models) insert(each, added);
+        break;
+      }
+      default:
+        break;
+    }
+    ASSERT_EQ(ErrorCode(), 0) << step;
+  }
+  EXPECT_GT(f.q().Count(), 80);
+}
+
+TEST_F(RecordQueueTest, AHashedPositionOrderFollowsEntriesPlacedAtTheStartOfARun) {
+  QueueFixture f;
+  for (int32_t i = 0; i < 50; ++i) f.Add({{i / 2, "", static_cast<double>(i + 1), ""}});
+  f.q().Reorder({1});
+  auto first_score_of = [&](int32_t id) {
+    f.Set({id, "", 0, ""});
+    f.q().FindKeyed({1});
+    EXPECT_EQ(ErrorCode(), 0);
+    return f.Score();
+  };
+  for (int i = 0; i < 70; ++i) first_score_of(3);
+  // Id 10 first stands at position 21; an entry placed there keeps the order.
+  f.Set({10, "", 999, ""});
+  f.q().InsertAt(21);
+  EXPECT_EQ(first_score_of(10), 999);
+  EXPECT_EQ(f.q().CurrentPosition(), 21);
+  f.Set({10, "", 555, ""});
+  f.q().Rewrite();
+  EXPECT_EQ(first_score_of(10), 555);
+  f.q().Remove();
+  EXPECT_EQ(first_score_of(10), 21);
+  f.q().Remove();
+  EXPECT_EQ(first_score_of(10), 22);
+  f.q().Remove();
+  f.Set({10, "", 0, ""});
+  f.q().FindKeyed({1});
+  EXPECT_EQ(ErrorCode(), 30);
 }
 
 }  // namespace
