@@ -150,8 +150,8 @@ RecordQueue::Body::Body(const RecordDeclaration& declaration)
       size(declaration.record_length),
       tails(declaration),
       mode(size < kCompressedRecordSize ? 0 : (tails.empty() ? 1 : 2)),
-      compare_a(size),
-      compare_b(size),
+      compare_a(std::max<uint32_t>(size, 1)),
+      compare_b(std::max<uint32_t>(size, 1)),
       scratch(size + kLengthBytes) {
   orderings.reserve(kMaxOrderings + 1);
   orderings.push_back(std::make_unique<Ordering>());
@@ -183,7 +183,12 @@ const char* RecordQueue::Body::AsStored(const char* record) {
 }
 
 std::vector<char> RecordQueue::Body::Store(const char* record) {
-  if (mode == 0) return std::vector<char>(record, record + size);
+  // Even a record of no bytes gets storage, so that views are never null.
+  if (mode == 0) {
+    std::vector<char> bytes(std::max<uint32_t>(size, 1));
+    std::memcpy(bytes.data(), record, size);
+    return bytes;
+  }
   const char* raw = AsStored(record);
   std::vector<char> bytes(kLengthBytes + size - kCodeRoomShortfall);
   uint32_t length = static_cast<uint32_t>(

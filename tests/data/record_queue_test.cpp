@@ -506,12 +506,6 @@ TEST_F(RecordQueueTest, CreateQueueOwnsItsBuffer) {
   EXPECT_EQ(q, nullptr);
 }
 
-}  // namespace
-}  // namespace vaultara::data
-
-namespace vaultara::data {
-namespace {
-
 // Many look-ups by one key switch an ordering to its hash index; from then on
 // every look-up, insertion, rewrite and removal must still find exactly what
 // a sorted list would: the first entry of the equal run, or nothing.
@@ -638,6 +632,21 @@ TEST_F(RecordQueueTest, AHashedPositionOrderFollowsEntriesPlacedAtTheStartOfARun
   f.Set({10, "", 0, ""});
   f.q().FindKeyed({1});
   EXPECT_EQ(ErrorCode(), 30);
+}
+
+TEST_F(RecordQueueTest, ARecordOfNoFieldsStillCounts) {
+  RecordDeclaration nothing;
+  char buffer[1] = {};
+  RecordQueue q(&nothing, buffer);
+  q.Append();
+  q.Append();
+  q.FetchAt(2);
+  EXPECT_EQ(ErrorCode(), 0);
+  q.FindKeyed(KeyList{});
+  EXPECT_EQ(q.CurrentPosition(), 1);
+  q.Reorder({1});
+  EXPECT_EQ(ErrorCode(), 75);
+  EXPECT_EQ(q.Count(), 2);
 }
 
 }  // namespace
