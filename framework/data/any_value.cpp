@@ -256,10 +256,11 @@ void AnyValue::StoreDecimal(double value) {
   if (std::isnan(value)) value = 0.0;
   std::string digits;
   if (std::isfinite(value)) {
-    int n = std::snprintf(nullptr, 0, "%.*f", static_cast<int>(places), std::fabs(value));
-    std::string text(static_cast<size_t>(n) + 1, '\0');
-    std::snprintf(text.data(), text.size(), "%.*f", static_cast<int>(places), std::fabs(value));
-    text.resize(static_cast<size_t>(n));
+    // A finite double has at most 309 integer digits; places are at most 32.
+    char buffer[512];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
+                                      std::chars_format::fixed, static_cast<int>(places));
+    const std::string text(buffer, result.ec == std::errc() ? result.ptr : buffer);
     for (char c : text) {
       if (IsDigit(c)) digits.push_back(c);
     }
