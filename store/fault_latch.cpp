@@ -9,8 +9,6 @@ namespace {
 
 constexpr int32_t kFaultMessageNumber = 4101;
 
-void PostFault(int status) { data::PostFileError(std::to_string(status), FaultFileErrorText()); }
-
 }  // namespace
 
 std::string FaultMessage() {
@@ -27,16 +25,14 @@ std::string FatalFaultText(int status) {
   return FaultMessage() + " (" + std::to_string(status) + ")";
 }
 
-int32_t FaultLatch::Latch(int status) {
-  status_ = status;
-  PostFault(status);
-  return kError;
+int32_t ReportFault(int status) {
+  data::PostFileError(std::to_string(status), FaultFileErrorText());
+  return kFaultError;
 }
 
-bool FaultLatch::Admits(data::Op op, int32_t* error) const {
-  if (status_ == 0 || op == data::Op::kClose || op == data::Op::kName) return true;
-  PostFault(status_);
-  *error = kError;
+bool AdmittedAfterFault(int latched, data::Op op, int32_t* error) {
+  if (latched == 0 || op == data::Op::kClose || op == data::Op::kName) return true;
+  *error = ReportFault(latched);
   return false;
 }
 

@@ -7,6 +7,15 @@
 
 namespace vaultara::store {
 
+// How an internal fault reaches the program. A structural fault ends its
+// operation with error 90 "File System Error", the fault's status number (in
+// decimal) as file error code and the fault message as file error text; the
+// table keeps the number latched (TableHandle::fault_status) and refuses
+// every operation but CLOSE and NAME the same way until CLOSE, which gives
+// back the file's locks instead of committing and clears the latch.
+
+inline constexpr int32_t kFaultError = 90;
+
 // The text shown for an internal fault: the replaceable runtime text 4101,
 // or "Possible data corruption in file" without one.
 std::string FaultMessage();
@@ -17,27 +26,12 @@ std::string FaultFileErrorText();
 // message, " (", the status number and ")".
 std::string FatalFaultText(int status);
 
-// The internal-fault latch of one open table. Once a structural fault has
-// ended an operation the table refuses every operation but CLOSE and NAME
-// with error 90, the fault's status number as file error code and the fault
-// message as file error text, until CLOSE clears the latch.
-class FaultLatch {
- public:
-  static constexpr int32_t kError = 90;
-
-  // Latches the fault status, posts its file error code and text (see
-  // data/error_state.h) and returns 90 for the operation.
-  int32_t Latch(int status);
-  // True when op may run; otherwise posts the latched fault as Latch does and
-  // sets *error to 90.
-  bool Admits(data::Op op, int32_t* error) const;
-  void Clear() { status_ = 0; }
-
-  bool latched() const { return status_ != 0; }
-  int status() const { return status_; }
-
- private:
-  int status_ = 0;
-};
+// Posts the file error code and text of fault status (data/error_state.h)
+// and returns 90.
+int32_t ReportFault(int status);
+// For an operation op on a table whose latched fault is latched (0: none):
+// true when op may run; otherwise reports the latched fault and sets *error
+// to 90.
+bool AdmittedAfterFault(int latched, data::Op op, int32_t* error);
 
 }  // namespace vaultara::store

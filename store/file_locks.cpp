@@ -110,9 +110,7 @@ bool FileLocks::TakeHold(uint32_t id, const void* owner) {
   auto held = holds_.find(id);
   if (held != holds_.end()) return held->second == owner;
   if (sharing_ != Sharing::kExclusive) {
-    const platform::SysError error = Take(lock_map::Hold(id), false);
-    if (error == platform::syserr::kLockViolation) return false;
-    Check(error);
+    if (Take(lock_map::Hold(id), false) != platform::syserr::kOk) return false;
   }
   holds_.emplace(id, owner);
   return true;

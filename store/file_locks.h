@@ -55,9 +55,10 @@ class FileLocks : public LockProtocol {
   bool JournalCompleted(StoreFile& file) override;
 
   // Takes the hold lock of id (a record or table number) for owner, without
-  // waiting; true when owner now holds it (also when it already did).
-  bool TakeHold(uint32_t id, const void* owner);
-  void ReleaseHold(uint32_t id, const void* owner);
+  // waiting; true when owner now holds it (also when it already did), false
+  // when someone else holds it or the lock call fails.
+  bool TakeHold(uint32_t id, const void* owner) override;
+  void ReleaseHold(uint32_t id, const void* owner) override;
   bool Holds(uint32_t id, const void* owner) const;
   // Gives back every hold and table lock of owner.
   void ReleaseHoldsOf(const void* owner);

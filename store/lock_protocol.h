@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 namespace vaultara::platform {
 class File;
 }
@@ -34,6 +36,19 @@ class LockProtocol {
   // Around copying a pending journal home or resetting it, in write mode.
   virtual void TakeRecoveryLock() {}
   virtual void ReleaseRecoveryLock() {}
+
+  // Record holds and table locks by id (record or table number), taken
+  // without waiting for owner; false when someone else holds it. Owners are
+  // the tables of this process (nullptr when they are not told apart).
+  virtual bool TakeHold(uint32_t id, const void* owner) {
+    (void)id;
+    (void)owner;
+    return true;
+  }
+  virtual void ReleaseHold(uint32_t id, const void* owner) {
+    (void)id;
+    (void)owner;
+  }
 
   // Called while a pending journal is in force (its pages readable through
   // file); true replays it, false discards it.
