@@ -122,9 +122,9 @@ Status StoreFile::BeginWrite() {
   locks_.ReleaseReaderSlot();
   read_mode_ = false;
   validated_ = false;
-  // A journal read in read mode is still pending on disk; writing starts by
-  // replaying it.
-  if (!journal_map_.empty()) header_valid_ = false;
+  // A journal met in read mode is still pending on disk; writing starts by
+  // replaying or discarding it for good.
+  if (disk_header_.JournalPending()) header_valid_ = false;
   return Status::Ok();
 }
 
