@@ -163,6 +163,16 @@ Status StoreFile::IssueIdentifier(std::array<uint8_t, 4>* identifier) {
   });
 }
 
+Status StoreFile::RaiseIdentifier(const std::array<uint8_t, 4>& identifier) {
+  return Run([&] {
+    RequireWriteMode(status::kHeaderChangeInReadMode);
+    if (identifier[0] >= format::kIdentifierLimit) Fault(status::kIdentifiersExhausted);
+    if (identifier <= header_.identifier) return;
+    header_.identifier = identifier;
+    changes_pending_ = true;
+  });
+}
+
 // ---- Pages -------------------------------------------------------------
 
 PageNode* StoreFile::Load(int32_t number) {

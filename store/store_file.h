@@ -58,6 +58,10 @@ class StoreFile : private PageSource {
   // Issues the next identifier, in its stored big-endian byte order.
   Status IssueIdentifier(std::array<uint8_t, 4>* identifier);
 
+  // Raises the identifier counter to at least identifier (big-endian), so that
+  // the next one issued lies beyond it. Write mode only.
+  Status RaiseIdentifier(const std::array<uint8_t, 4>& identifier);
+
   // Both commit phases back to back.
   Status Commit();
   // Phase 1: places and writes every changed page and the new header into the
