@@ -24,8 +24,8 @@ std::string_view TrimTrailing(std::string_view s) {
 
 }  // namespace
 
-int32_t ParseIndexComponents(std::string_view text, const data::RecordDeclaration& record,
-                             std::vector<int32_t>* components) {
+int32_t ParseIndexComponents(std::string_view text, const TableDeclaration& table,
+                             std::vector<StoredComponent>* components) {
   components->clear();
   text = TrimTrailing(text);
   if (text.empty()) return data::err::kInvalidIndexString;
@@ -40,18 +40,19 @@ int32_t ParseIndexComponents(std::string_view text, const data::RecordDeclaratio
     }
     item = TrimTrailing(item);
     int32_t found = -1;
-    for (size_t i = 0; i < record.fields.size() && !item.empty(); ++i) {
-      if (SameName(record.fields[i].Name(), item)) {
+    for (size_t i = 0; i < table.fields.size() && !item.empty(); ++i) {
+      if (SameName(table.fields[i].name, item)) {
         found = static_cast<int32_t>(i);
         break;
       }
     }
     if (found < 0) return data::err::kInvalidIndexString;
-    const data::FieldDescriptor& field = record.fields[static_cast<size_t>(found)];
-    if (!field.dimensions.empty() || !IsKeyComponentType(field.type)) {
+    const StoredField& field = table.fields[static_cast<size_t>(found)];
+    if (field.count != 1 || !IsKeyComponentType(static_cast<data::FieldType>(field.type))) {
       return data::err::kInvalidIndexString;
     }
-    components->push_back(descending ? -(found + 1) : found + 1);
+    components->push_back(
+        StoredComponent{static_cast<uint16_t>(found), static_cast<uint16_t>(descending ? 1 : 0)});
     if (comma == std::string_view::npos) break;
     text.remove_prefix(comma + 1);
   }

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "data/record_declaration.h"
+#include "store/table_declaration.h"
 
 namespace vaultara::store {
 
@@ -15,10 +15,9 @@ namespace vaultara::store {
 // trailing spaces of a name are not part of it, so a padded text variable
 // reads like a trimmed one.
 //
-// Returns 0 and the components as 1-based field numbers (negative for
-// descending), or 76 (data::err::kInvalidIndexString) when the text is empty,
+// Returns 0 and the components, or 76 (data::err::kInvalidIndexString) when the text is empty,
 // a name matches no field, or the field cannot be a key component.
-int32_t ParseIndexComponents(std::string_view text, const data::RecordDeclaration& record,
-                             std::vector<int32_t>* components);
+int32_t ParseIndexComponents(std::string_view text, const TableDeclaration& table,
+                             std::vector<StoredComponent>* components);
 
 }  // namespace vaultara::store

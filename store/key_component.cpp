@@ -24,7 +24,7 @@ void Invert(std::string* bytes) {
 
 // The text of a string component as the key sees it: its meaningful bytes,
 // zero-filled to the field's size.
-std::string TextOf(const data::FieldDescriptor& field, const char* at) {
+std::string TextOf(const KeyField& field, const char* at) {
   std::string text(at, field.size);
   if (field.type == FieldType::kCString) {
     const size_t end = text.find('\0');
@@ -40,8 +40,7 @@ std::string TextOf(const data::FieldDescriptor& field, const char* at) {
   return text;
 }
 
-std::string CollatedText(const data::FieldDescriptor& field, const char* at,
-                         const KeyCollation& collation) {
+std::string CollatedText(const KeyField& field, const char* at, const KeyCollation& collation) {
   const data::CharacterTables& tables =
       collation.tables != nullptr ? *collation.tables : data::CurrentCharacterTables();
   std::string text = TextOf(field, at);
@@ -62,7 +61,7 @@ std::string CollatedText(const data::FieldDescriptor& field, const char* at,
 
 }  // namespace
 
-void EncodeComponent(const data::FieldDescriptor& field, bool descending, const char* record,
+void EncodeComponent(const KeyField& field, bool descending, const char* record,
                      const KeyCollation& collation, std::string* out) {
   const char* at = record + field.offset;
   std::string bytes;
@@ -115,7 +114,7 @@ void EncodeComponent(const data::FieldDescriptor& field, bool descending, const 
   out->append(bytes);
 }
 
-bool IsBlankComponent(const data::FieldDescriptor& field, const char* record) {
+bool IsBlankComponent(const KeyField& field, const char* record) {
   const char* at = record + field.offset;
   switch (field.type) {
     case FieldType::kString:

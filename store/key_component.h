@@ -1,9 +1,10 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "data/character_tables.h"
-#include "data/record_declaration.h"
+#include "data/field_type.h"
 
 namespace vaultara::store {
 
@@ -15,6 +16,13 @@ struct KeyCollation {
   const data::CharacterTables* tables = nullptr;
   bool oem = false;
   bool no_case = false;
+};
+
+// Where a key component lies in the record and what it holds.
+struct KeyField {
+  data::FieldType type = data::FieldType::kByte;
+  uint32_t offset = 0;
+  uint32_t size = 0;
 };
 
 // Appends the order-preserving form of one field of record to out: exactly
@@ -36,12 +44,12 @@ struct KeyCollation {
 //
 // A descending component is inverted as a whole after that; for a negative
 // floating or decimal value the two inversions cancel.
-void EncodeComponent(const data::FieldDescriptor& field, bool descending, const char* record,
+void EncodeComponent(const KeyField& field, bool descending, const char* record,
                      const KeyCollation& collation, std::string* out);
 
 // True when the field holds a blank value: spaces for STRING and GROUP, a zero
 // first byte for CSTRING and PSTRING, zero bytes for every other type.
-bool IsBlankComponent(const data::FieldDescriptor& field, const char* record);
+bool IsBlankComponent(const KeyField& field, const char* record);
 
 // True for the types a key component may have.
 bool IsKeyComponentType(data::FieldType type);

@@ -2,36 +2,29 @@
 
 namespace vaultara::store {
 
-uint8_t KeyDescriptor::StoredFlags(const data::KeyControlBlock& key) {
-  uint8_t flags = static_cast<uint8_t>(
-      key.flags & (data::key_flag::kDup | data::key_flag::kOpt | data::key_flag::kNoCase |
-                   data::key_flag::kCarried | data::key_flag::kPrimary));
-  if ((key.flags & data::key_flag::kIndex) != 0) {
-    flags |= key_bits::kIndex;
-    if (key.components.empty()) flags |= key_bits::kNoComponents;
-  }
-  return flags;
-}
-
-bool KeyDescriptor::Resolve(const data::KeyControlBlock& key, const data::RecordDeclaration& record,
-                            uint8_t number, KeyDescriptor* out) {
-  out->external_name = key.external_name;
+bool KeyDescriptor::Resolve(const TableDeclaration& table, uint8_t number, KeyDescriptor* out) {
+  if (number >= table.keys.size()) return false;
+  const StoredKey& key = table.keys[number];
+  out->external_name = key.name;
   out->label = key.label;
   out->number = number;
-  out->flags = StoredFlags(key);
-  return out->SetComponents(key.components, record);
+  out->flags = key.flags;
+  out->parts.clear();
+  out->value_length = 0;
+  return out->SetComponents(key.components, table);
 }
 
-bool KeyDescriptor::SetComponents(const std::vector<int32_t>& components,
-                                  const data::RecordDeclaration& record) {
+bool KeyDescriptor::SetComponents(const std::vector<StoredComponent>& components,
+                                  const TableDeclaration& table) {
   std::vector<KeyPart> resolved;
   uint32_t length = 0;
-  for (int32_t component : components) {
-    const int32_t n = component < 0 ? -component : component;
-    if (n < 1 || static_cast<size_t>(n) > record.fields.size()) return false;
-    const data::FieldDescriptor& field = record.fields[static_cast<size_t>(n - 1)];
-    if (!field.dimensions.empty() || !IsKeyComponentType(field.type)) return false;
-    resolved.push_back(KeyPart{field, n - 1, component < 0});
+  for (const StoredComponent& component : components) {
+    if (component.field >= table.fields.size()) return false;
+    const StoredField& field = table.fields[component.field];
+    const auto type = static_cast<data::FieldType>(field.type);
+    if (field.count != 1 || !IsKeyComponentType(type)) return false;
+    resolved.push_back(KeyPart{KeyField{type, field.offset, field.size}, component.field,
+                               component.descending != 0});
     length += field.size;
   }
   parts = std::move(resolved);

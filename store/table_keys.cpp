@@ -52,7 +52,7 @@ class BufferKeeper {
 
 }  // namespace
 
-TableKeys::TableKeys(platform::Platform& platform, StoreFile& file, uint32_t table)
+TableKeys::TableKeys(platform::Platform& platform, StoreFile& file, Identifier table)
     : platform_(platform), file_(file), table_(table) {}
 
 TableKeys::~TableKeys() = default;
@@ -64,13 +64,8 @@ void TableKeys::SetKeys(std::vector<KeyDescriptor> keys) {
   private_.resize(keys_.size());
 }
 
-void TableKeys::SetLocale(const data::LocaleBlock* block, bool oem) {
-  if (block != nullptr) {
-    tables_ = data::LoadLocale(*block);
-  } else {
-    tables_.reset();
-  }
-  collation_.tables = tables_.has_value() ? &*tables_ : nullptr;
+void TableKeys::SetCollation(const data::CharacterTables* tables, bool oem) {
+  collation_.tables = tables;
   collation_.oem = oem;
 }
 
@@ -83,11 +78,11 @@ std::string TableKeys::ValueOf(size_t i, const char* buffer) const {
   return keys_[i].Value(buffer, collation_);
 }
 
-std::string TableKeys::EntryKeyOf(size_t i, const char* buffer, uint32_t record) const {
+std::string TableKeys::EntryKeyOf(size_t i, const char* buffer, Identifier record) const {
   return KeyEntryKey(table_, keys_[i], ValueOf(i, buffer), record);
 }
 
-std::optional<StoreEntry> TableKeys::EntryOf(size_t i, const char* image, uint32_t record) const {
+std::optional<StoreEntry> TableKeys::EntryOf(size_t i, const char* image, Identifier record) const {
   if (image == nullptr || keys_[i].Excludes(image)) return std::nullopt;
   return KeyEntry(table_, keys_[i], ValueOf(i, image), record);
 }
@@ -96,7 +91,7 @@ bool TableKeys::InKey(size_t i, const std::optional<StoreEntry>& entry) const {
   return entry.has_value() && StartsWith(entry->key(), KeyPrefix(table_, keys_[i].number));
 }
 
-Status TableKeys::Maintain(const char* old_image, const char* new_image, uint32_t record,
+Status TableKeys::Maintain(const char* old_image, const char* new_image, Identifier record,
                            KeyChange change, int32_t* error) {
   *error = 0;
   std::vector<Undo> undo;
@@ -114,14 +109,16 @@ Status TableKeys::Maintain(const char* old_image, const char* new_image, uint32_
 }
 
 Status TableKeys::MaintainKey(size_t i, const char* old_image, const char* new_image,
-                              uint32_t record, KeyChange change, std::vector<Undo>* undo,
+                              Identifier record, KeyChange change, std::vector<Undo>* undo,
                               bool* duplicate) {
   const KeyDescriptor& key = keys_[i];
   Counter counter;
-  Status status = Counter::Load(file_, table_, key.number, &counter);
+  Status status = LoadCounter(file_, table_, key.number, &counter);
   if (!status.ok()) return status;
   const bool lazy = key.index() || change == KeyChange::kAppend;
-  if (lazy && counter.mark != 0 && record >= counter.mark) return Status::Ok();
+  if (lazy && counter.out_of_date_from != 0 && record >= counter.out_of_date_from) {
+    return Status::Ok();
+  }
 
   const std::optional<StoreEntry> old_entry = EntryOf(i, old_image, record);
   const std::optional<StoreEntry> new_entry = EntryOf(i, new_image, record);
@@ -132,7 +129,7 @@ Status TableKeys::MaintainKey(size_t i, const char* old_image, const char* new_i
   }
   const Counter before = counter;
   if (lazy) {
-    counter.LowerMark(record);
+    LowerMark(&counter, record);
   } else {
     if (new_entry) {
       std::optional<StoreEntry> existing;
@@ -164,9 +161,11 @@ Status TableKeys::MaintainKey(size_t i, const char* old_image, const char* new_i
       }
     }
   }
-  if (counter.count == before.count && counter.mark == before.mark) return Status::Ok();
+  if (counter.count == before.count && counter.out_of_date_from == before.out_of_date_from) {
+    return Status::Ok();
+  }
   undo->push_back({Undo::Kind::kCounter, &file_, {}, key.number, before});
-  return counter.Save(file_, table_, key.number);
+  return SaveCounter(file_, table_, key.number, counter);
 }
 
 Status TableKeys::TakeBack(std::vector<Undo>* undo) {
@@ -180,7 +179,7 @@ Status TableKeys::TakeBack(std::vector<Undo>* undo) {
         status = it->file->Insert(it->entry);
         break;
       case Undo::Kind::kCounter:
-        status = it->counter.Save(*it->file, table_, it->key_number);
+        status = SaveCounter(*it->file, table_, it->key_number, it->counter);
         break;
     }
     if (!status.ok()) return status;
@@ -189,7 +188,7 @@ Status TableKeys::TakeBack(std::vector<Undo>* undo) {
   return Status::Ok();
 }
 
-Status TableKeys::FindDuplicate(const char* buffer, uint32_t current, std::optional<size_t> only,
+Status TableKeys::FindDuplicate(const char* buffer, Identifier current, std::optional<size_t> only,
                                 bool* duplicate) {
   *duplicate = false;
   for (size_t i = 0; i < keys_.size(); ++i) {
@@ -239,7 +238,7 @@ Status TableKeys::LastEntry(size_t i, std::optional<StoreEntry>* entry) {
   return status;
 }
 
-Status TableKeys::Seek(size_t i, std::string_view value, uint32_t record, bool forward,
+Status TableKeys::Seek(size_t i, std::string_view value, Identifier record, bool forward,
                        std::optional<StoreEntry>* entry) {
   entry->reset();
   StoreFile* file = StoreOf(i);
@@ -250,7 +249,7 @@ Status TableKeys::Seek(size_t i, std::string_view value, uint32_t record, bool f
   return status;
 }
 
-Status TableKeys::ExactEntry(size_t i, std::string_view value, uint32_t record,
+Status TableKeys::ExactEntry(size_t i, std::string_view value, Identifier record,
                              std::optional<StoreEntry>* entry) {
   entry->reset();
   StoreFile* file = StoreOf(i);
@@ -276,7 +275,7 @@ Status TableKeys::CounterOf(size_t i, Counter* counter) {
   *counter = Counter{};
   StoreFile* file = StoreOf(i);
   if (file == nullptr) return Status::Ok();
-  return Counter::Load(*file, table_, keys_[i].number, counter);
+  return LoadCounter(*file, table_, keys_[i].number, counter);
 }
 
 Status TableKeys::Records(size_t i, uint32_t* count) {
@@ -286,12 +285,11 @@ Status TableKeys::Records(size_t i, uint32_t* count) {
   return status;
 }
 
-int32_t TableKeys::DefineIndex(size_t i, std::string_view text,
-                               const data::RecordDeclaration& record) {
-  std::vector<int32_t> components;
-  const int32_t error = ParseIndexComponents(text, record, &components);
+int32_t TableKeys::DefineIndex(size_t i, std::string_view text, const TableDeclaration& table) {
+  std::vector<StoredComponent> components;
+  const int32_t error = ParseIndexComponents(text, table, &components);
   if (error != 0) return error;
-  if (!keys_[i].SetComponents(components, record)) return data::err::kInvalidIndexString;
+  if (!keys_[i].SetComponents(components, table)) return data::err::kInvalidIndexString;
   return 0;
 }
 
@@ -313,7 +311,7 @@ Status TableKeys::DeleteFrom(size_t i, StoreFile& file, uint32_t start, uint32_t
   return status;
 }
 
-Status TableKeys::Build(size_t i, char* buffer, uint32_t record_length, const RecordLoader& load,
+Status TableKeys::Build(size_t i, char* buffer, Identifier record_length, const RecordLoader& load,
                         const BuildOptions& options, int32_t* error) {
   *error = 0;
   const KeyDescriptor& key = keys_[i];
@@ -327,11 +325,11 @@ Status TableKeys::Build(size_t i, char* buffer, uint32_t record_length, const Re
     status = PrivateStore::Create(&private_[i]);
     if (!status.ok()) return status;
   } else {
-    status = Counter::Load(file_, table_, key.number, &counter);
+    status = LoadCounter(file_, table_, key.number, &counter);
     if (!status.ok()) return status;
     if (!options.full_build) {
-      if (counter.mark == 0) return Status::Ok();
-      start = counter.mark;
+      if (counter.out_of_date_from == 0) return Status::Ok();
+      start = counter.out_of_date_from;
     }
   }
   StoreFile& store = *StoreOf(i);
@@ -342,8 +340,8 @@ Status TableKeys::Build(size_t i, char* buffer, uint32_t record_length, const Re
     if (!status.ok()) return status;
   }
   // Until the build ends the key counts as incomplete from its start.
-  counter.mark = start;
-  status = counter.Save(store, table_, key.number);
+  counter.out_of_date_from = start;
+  status = SaveCounter(store, table_, key.number, counter);
   if (!status.ok()) return status;
 
   KeySorter sorter(platform_, key.value_length + 4, options.sorter_memory);
@@ -351,16 +349,17 @@ Status TableKeys::Build(size_t i, char* buffer, uint32_t record_length, const Re
     BufferKeeper keeper(buffer, record_length);
     const std::string data_prefix = KeyPrefix(table_, entry_kind::kDataRecord);
     std::optional<StoreEntry> record;
-    status = AtOrAfter(file_, DataRecordKey(table_, start), &record);
+    status = AtOrAfter(file_, DataKey(table_, start), &record);
     uint64_t read = 0;
     const uint32_t interval = std::max<uint32_t>(1, options.progress.interval);
     while (status.ok() && record && StartsWith(record->key(), data_prefix)) {
       ++read;
       if (options.progress.report && read % interval == 0 && options.progress.report(read)) {
+        // What was done so far stays, with the key marked from its start.
         *error = data::err::kBuildCancelled;
-        return Status::Ok();
+        return store.Commit();
       }
-      const uint32_t number = RecordOfDataKey(record->key());
+      const Identifier number = ReadBigEndian(record->key(), 5);
       const std::string_view data = record->data();
       if (load) {
         load(data, buffer);
@@ -405,14 +404,14 @@ Status TableKeys::Build(size_t i, char* buffer, uint32_t record_length, const Re
     if (!status.ok()) return status;
     ++counter.count;
     if (store.changed_pages() >= options.commit_pages) {
-      status = counter.Save(store, table_, key.number);
+      status = SaveCounter(store, table_, key.number, counter);
       if (status.ok()) status = store.Commit();
       if (status.ok()) status = store.BeginWrite();
       if (!status.ok()) return status;
     }
   }
-  counter.mark = lowest_duplicate;
-  status = counter.Save(store, table_, key.number);
+  counter.out_of_date_from = lowest_duplicate;
+  status = SaveCounter(store, table_, key.number, counter);
   if (status.ok()) status = store.Commit();
   if (!status.ok()) return status;
   if (lowest_duplicate != 0) *error = data::err::kCreatesDuplicateKey;

@@ -17,6 +17,7 @@
 #include "store/private_store.h"
 #include "store/status.h"
 #include "store/store_file.h"
+#include "store/table_declaration.h"
 
 namespace vaultara::store {
 
@@ -54,7 +55,7 @@ struct BuildOptions {
 // to be in write mode, except in a build, which manages its own commits.
 class TableKeys {
  public:
-  TableKeys(platform::Platform& platform, StoreFile& file, uint32_t table);
+  TableKeys(platform::Platform& platform, StoreFile& file, Identifier table);
   ~TableKeys();
 
   // The table's keys in declaration order; key i has number i.
@@ -62,9 +63,9 @@ class TableKeys {
   std::vector<KeyDescriptor>& keys() { return keys_; }
   const KeyDescriptor& key(size_t i) const { return keys_[i]; }
 
-  // Uses the character tables of a stored locale block for string keys
-  // (nullptr: the program's current tables), in OEM mode or not.
-  void SetLocale(const data::LocaleBlock* block, bool oem);
+  // The character tables for string keys (nullptr: the program's current
+  // ones; the object must outlive its use here), in OEM mode or not.
+  void SetCollation(const data::CharacterTables* tables, bool oem);
   const KeyCollation& collation() const { return collation_; }
 
   // The store holding key i's entries, or nullptr for a dynamic index that
@@ -74,20 +75,20 @@ class TableKeys {
   // The key value of the record in buffer.
   std::string ValueOf(size_t i, const char* buffer) const;
   // The entry key of key i for the record in buffer under record number.
-  std::string EntryKeyOf(size_t i, const char* buffer, uint32_t record) const;
+  std::string EntryKeyOf(size_t i, const char* buffer, Identifier record) const;
 
   // Brings every key (except dynamic indexes) in line with a record change:
   // old_image is the record before (nullptr for an add), new_image after
   // (nullptr for a delete). Indexes and APPEND only lower the out-of-date
   // mark. A value that another record already holds in a key without
   // duplicates sets *error to 40 and leaves every key exactly as before.
-  Status Maintain(const char* old_image, const char* new_image, uint32_t record, KeyChange change,
+  Status Maintain(const char* old_image, const char* new_image, Identifier record, KeyChange change,
                   int32_t* error);
 
   // Whether the value in buffer already exists, under another record number
   // than current (0: none), in key only (or, with nullopt, in any key without
   // duplicates).
-  Status FindDuplicate(const char* buffer, uint32_t current, std::optional<size_t> only,
+  Status FindDuplicate(const char* buffer, Identifier current, std::optional<size_t> only,
                        bool* duplicate);
 
   // The entry for the value in buffer: for a key with duplicates the first
@@ -101,10 +102,10 @@ class TableKeys {
   // (backward) the value and record number (record numbers matter only in a
   // key with duplicates: 0 forward and kLastRecordNumber backward take the
   // whole value).
-  Status Seek(size_t i, std::string_view value, uint32_t record, bool forward,
+  Status Seek(size_t i, std::string_view value, Identifier record, bool forward,
               std::optional<StoreEntry>* entry);
   // The entry with exactly this value and record number.
-  Status ExactEntry(size_t i, std::string_view value, uint32_t record,
+  Status ExactEntry(size_t i, std::string_view value, Identifier record,
                     std::optional<StoreEntry>* entry);
   // The entry after (forward) or before entry_key.
   Status Step(size_t i, std::string_view entry_key, bool forward, std::optional<StoreEntry>* entry);
@@ -116,7 +117,7 @@ class TableKeys {
 
   // Replaces the components of dynamic index i from a text such as "-A,+B"
   // (76 for an empty text or an unknown field name).
-  int32_t DefineIndex(size_t i, std::string_view text, const data::RecordDeclaration& record);
+  int32_t DefineIndex(size_t i, std::string_view text, const TableDeclaration& table);
 
   // Builds key i from its out-of-date mark (or from record 1: a full build, an
   // index declared without components). Records are read in record-number
@@ -133,21 +134,20 @@ class TableKeys {
 
  private:
   struct Undo;
-  Status MaintainKey(size_t i, const char* old_image, const char* new_image, uint32_t record,
+  Status MaintainKey(size_t i, const char* old_image, const char* new_image, Identifier record,
                      KeyChange change, std::vector<Undo>* undo, bool* duplicate);
   Status TakeBack(std::vector<Undo>* undo);
   // The entry of image in key i, or nothing (no image, or blank in an
   // optional key).
-  std::optional<StoreEntry> EntryOf(size_t i, const char* image, uint32_t record) const;
+  std::optional<StoreEntry> EntryOf(size_t i, const char* image, Identifier record) const;
   Status DeleteFrom(size_t i, StoreFile& file, uint32_t start, uint32_t* rest);
   bool InKey(size_t i, const std::optional<StoreEntry>& entry) const;
 
   platform::Platform& platform_;
   StoreFile& file_;
-  const uint32_t table_;
+  const Identifier table_;
   std::vector<KeyDescriptor> keys_;
   std::vector<std::unique_ptr<PrivateStore>> private_;
-  std::optional<data::CharacterTables> tables_;
   KeyCollation collation_;
 };
 

@@ -5,9 +5,11 @@
 #include <vector>
 
 #include "data/character_tables.h"
+#include "data/file_control_block.h"
 #include "data/record_declaration.h"
 #include "store/key_component.h"
 #include "store/key_descriptor.h"
+#include "store/table_declaration.h"
 
 namespace vaultara::store {
 namespace {
@@ -22,6 +24,10 @@ RecordDeclaration EveryType() {
   b.String("T:STRING", 6).CString("T:CSTRING", 6).PString("T:PSTRING", 6);
   b.BeginGroup("T:GROUP").String("T:G1", 2).Byte("T:G2").EndGroup();
   return b.Build();
+}
+
+KeyField KeyFieldOf(const FieldDescriptor& field) {
+  return KeyField{field.type, field.offset, field.size};
 }
 
 template <typename T>
@@ -41,7 +47,7 @@ class KeyEncodingTest : public ::testing::Test {
     const FieldDescriptor& field = Field(name);
     std::memcpy(record.data() + field.offset, raw.data(), std::min<size_t>(raw.size(), field.size));
     std::string out;
-    EncodeComponent(field, descending, record.data(), collation, &out);
+    EncodeComponent(KeyFieldOf(field), descending, record.data(), collation, &out);
     EXPECT_EQ(out.size(), field.size);
     return out;
   }
@@ -183,17 +189,20 @@ TEST_F(KeyEncodingTest, BlankValuesByType) {
     if (field.type == data::FieldType::kString || field.type == data::FieldType::kGroup) {
       std::memcpy(record.data() + field.offset, c.raw.data(), field.size);
     }
-    EXPECT_EQ(IsBlankComponent(field, record.data()), c.blank) << c.field << " '" << c.raw << "'";
+    EXPECT_EQ(IsBlankComponent(KeyFieldOf(field), record.data()), c.blank)
+        << c.field << " '" << c.raw << "'";
   }
 }
 
 TEST_F(KeyEncodingTest, AKeyConcatenatesItsComponentsAndRefusesArraysAndUnknownFields) {
   data::FileControlBlock file;
-  data::KeyControlBlock& key =
-      file.AddKey("T:K", data::key_flag::kOpt,
-                  {declaration_.Find("T:LONG") + 1, -(declaration_.Find("T:STRING") + 1)});
+  file.declaration = &declaration_;
+  file.record_length = declaration_.record_length;
+  file.AddKey("T:K", data::key_flag::kOpt,
+              {declaration_.Find("T:LONG") + 1, -(declaration_.Find("T:STRING") + 1)});
+  const TableDeclaration table = TableDeclaration::FromControlBlock(file);
   KeyDescriptor descriptor;
-  ASSERT_TRUE(KeyDescriptor::Resolve(key, declaration_, 3, &descriptor));
+  ASSERT_TRUE(KeyDescriptor::Resolve(table, 0, &descriptor));
   EXPECT_EQ(descriptor.value_length, 10u);
   EXPECT_TRUE(descriptor.optional());
   EXPECT_TRUE(descriptor.parts[1].descending);
@@ -204,15 +213,20 @@ TEST_F(KeyEncodingTest, AKeyConcatenatesItsComponentsAndRefusesArraysAndUnknownF
   EXPECT_FALSE(descriptor.Excludes(record.data()));
   const std::string value = descriptor.Value(record.data(), {});
   EXPECT_EQ(value.substr(0, 4), std::string("\x80\x00\x00\x07", 4));
-  EXPECT_EQ(value.substr(4), std::string(6, '\xDF'));  // ~' '
+  EXPECT_EQ(value.substr(4), std::string(6, '\xDF'));  // each space inverted
 
   data::RecordDeclarationBuilder b;
   b.Field(data::FieldType::kLong, "A:LIST", 4, {3});
-  const RecordDeclaration arrays = b.Build();
-  data::KeyControlBlock& bad = file.AddKey("A:K", 0, {1});
-  EXPECT_FALSE(KeyDescriptor::Resolve(bad, arrays, 0, &descriptor));
-  data::KeyControlBlock& beyond = file.AddKey("A:K2", 0, {99});
-  EXPECT_FALSE(KeyDescriptor::Resolve(beyond, declaration_, 0, &descriptor));
+  data::RecordDeclaration arrays = b.Build();
+  data::FileControlBlock array_file;
+  array_file.declaration = &arrays;
+  array_file.record_length = arrays.record_length;
+  array_file.AddKey("A:K", 0, {1});
+  EXPECT_FALSE(
+      KeyDescriptor::Resolve(TableDeclaration::FromControlBlock(array_file), 0, &descriptor));
+  TableDeclaration unknown = table;
+  unknown.keys[0].components.push_back(StoredComponent{99, 0});
+  EXPECT_FALSE(KeyDescriptor::Resolve(unknown, 0, &descriptor));
 }
 
 }  // namespace
