@@ -51,10 +51,9 @@ TEST(KeySorter, GivesItemsInByteOrderWhetherOrNotItSpills) {
     for (const std::string& item : items) ASSERT_TRUE(sorter.Add(item).ok());
     std::vector<std::string> expected = items;
     std::sort(expected.begin(), expected.end(), [](const std::string& a, const std::string& b) {
-      return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                          [](char x, char y) {
-                                            return static_cast<uint8_t>(x) < static_cast<uint8_t>(y);
-                                          });
+      return std::lexicographical_compare(
+          a.begin(), a.end(), b.begin(), b.end(),
+          [](char x, char y) { return static_cast<uint8_t>(x) < static_cast<uint8_t>(y); });
     });
     EXPECT_EQ(Drain(sorter), expected) << c.items << " items, memory " << c.memory;
     EXPECT_GE(sorter.runs(), c.runs_at_least);

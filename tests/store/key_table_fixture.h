@@ -56,7 +56,8 @@ class KeyTableFixture : public platform::ScratchFolder {
   }
 
   char* At(const std::string& field) {
-    return record_.data() + declaration_.fields[static_cast<size_t>(declaration_.Find(field))].offset;
+    return record_.data() +
+           declaration_.fields[static_cast<size_t>(declaration_.Find(field))].offset;
   }
   void SetLong(const std::string& field, int32_t v) { std::memcpy(At(field), &v, 4); }
   void SetReal(const std::string& field, double v) { std::memcpy(At(field), &v, 8); }
@@ -72,9 +73,11 @@ class KeyTableFixture : public platform::ScratchFolder {
   }
   void Clear() { data::ClearRecord(declaration_, record_.data(), 0); }
 
-  // Adds (or appends) the record buffer and commits.
-  int32_t Add(bool append = false) {
+  // Adds (or appends) the record buffer and commits (unless told to leave
+  // the commit to a later add).
+  int32_t Add(bool append = false, bool commit = true) {
     const int32_t error = append ? table_->Append() : table_->Add();
+    if (!commit) return error;
     const int32_t committed = table_->Commit();
     return error != 0 ? error : committed;
   }
