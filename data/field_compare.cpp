@@ -9,13 +9,6 @@
 
 namespace vaultara::data {
 
-int CompareBlankPadded(std::string_view a, std::string_view b) {
-  if (a.size() == b.size()) return CompareText(a, b);
-  std::string padded(a.size() < b.size() ? a : b);
-  padded.resize(std::max(a.size(), b.size()), ' ');
-  return a.size() < b.size() ? CompareText(padded, b) : CompareText(a, padded);
-}
-
 std::string_view ElementText(FieldType type, const char* element, uint32_t size) {
   switch (type) {
     case FieldType::kCString: {

@@ -10,23 +10,6 @@
 namespace vaultara::data {
 namespace {
 
-int Sign(int c) { return (c > 0) - (c < 0); }
-
-TEST(FieldCompareTest, TextsArePaddedWithBlanks) {
-  struct Case {
-    std::string a;
-    std::string b;
-    int sign;
-  } cases[] = {
-      {"abc", "abc  ", 0}, {"abc", "abd", -1}, {"ab", "ab\x01", 1},  // a blank outweighs \x01
-      {"B", "a", -1},      {"", "   ", 0},     {"a", "", 1},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(Sign(CompareBlankPadded(c.a, c.b)), c.sign) << c.a << "|" << c.b;
-    EXPECT_EQ(Sign(CompareBlankPadded(c.b, c.a)), -c.sign) << c.a << "|" << c.b;
-  }
-}
-
 TEST(FieldCompareTest, NumbersAndDecimalsCompareByValue) {
   RecordDeclarationBuilder b;
   b.Decimal("D", 5, 2).PDecimal("P", 5, 2).SReal("R").ULong("U").Short("S");
