@@ -169,6 +169,9 @@ int CompareValues(const ExpressionValue& a, const ExpressionValue& b) {
   if (a.IsText() && b.IsText()) return CompareBlankPadded(a.text, b.text);
   double x = RealOf(a);
   double y = RealOf(b);
+  // NaN equals NaN and sorts after every number, as in field comparisons,
+  // rather than equalling everything.
+  if (std::isnan(x) || std::isnan(y)) return std::isnan(x) - std::isnan(y);
   return x < y ? -1 : x > y ? 1 : 0;
 }
 

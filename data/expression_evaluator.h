@@ -34,7 +34,8 @@ double EvaluateReal(const ExpressionNode& node);
 std::string_view EvaluateText(const ExpressionNode& node);
 
 // <0, 0 or >0 as a comparison in an expression compares the two values
-// (texts by CompareBlankPadded of character_tables.h).
+// (texts by CompareBlankPadded of character_tables.h; a real NaN equals NaN
+// and sorts after every number).
 int CompareValues(const ExpressionValue& a, const ExpressionValue& b);
 
 }  // namespace vaultara::data
