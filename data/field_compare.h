@@ -3,14 +3,10 @@
 #include <string_view>
 
 #include "data/character_tables.h"
+#include "data/field_value.h"
 #include "data/record_declaration.h"
 
 namespace vaultara::data {
-
-// The text that one text element holds: a STRING or a group all its bytes, a
-// CSTRING the characters before its terminator, a PSTRING the characters its
-// length byte counts. Never reaches beyond the element's size bytes.
-std::string_view ElementText(FieldType type, const char* element, uint32_t size);
 
 // Compares the value of field in two records laid out by the same declaration
 // (a and b point at the start of each record). Numbers compare by value (a

@@ -42,6 +42,12 @@ TEST(FieldCompareTest, NumbersAndDecimalsCompareByValue) {
   }
   EXPECT_EQ(CompareFieldValues(d.fields[0], minus_zero.data(), zero.data()), 0);
   EXPECT_EQ(CompareFieldValues(d.fields[1], minus_zero.data(), zero.data()), 0);
+  // Equal decimals hash alike, whatever their sign nibble or form.
+  for (int i : {0, 1}) {
+    EXPECT_EQ(HashFieldValue(d.fields[i], minus_zero.data()),
+              HashFieldValue(d.fields[i], zero.data()));
+  }
+  EXPECT_NE(HashFieldValue(d.fields[0], low.data()), HashFieldValue(d.fields[0], high.data()));
   EXPECT_GT(CompareFieldValues(d.fields[2], minus_zero.data(), zero.data()), 0);  // NaN last
   EXPECT_EQ(CompareFieldValues(d.fields[2], minus_zero.data(), minus_zero.data()), 0);
 }
