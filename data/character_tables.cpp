@@ -87,10 +87,16 @@ const uint8_t* FindDigraph(const std::array<uint8_t, 4 * kMaxDigraphs>& list, ui
 // can exceed, so a list such as "x" -> "ax" cannot run forever.
 class WeightStream {
  public:
+  // The text is read as if padded with blanks to padded_length characters
+  // (no padding when that is not longer than the text).
   WeightStream(std::string_view text, const std::array<uint8_t, 256>& order,
                const std::array<uint8_t, 4 * kMaxDigraphs>& digraphs,
-               const CharacterTables* fold_to_upper)
-      : text_(text), order_(order), digraphs_(digraphs), fold_(fold_to_upper) {}
+               const CharacterTables* fold_to_upper, size_t padded_length = 0)
+      : text_(text),
+        length_(std::max(text.size(), padded_length)),
+        order_(order),
+        digraphs_(digraphs),
+        fold_(fold_to_upper) {}
 
   bool Next(uint8_t* weight) {
     uint8_t c;
@@ -100,8 +106,9 @@ class WeightStream {
       depth = pending_depth_;
       pending_ = false;
     } else {
-      if (pos_ == text_.size()) return false;
-      c = Byte(text_[pos_++]);
+      if (pos_ == length_) return false;
+      c = pos_ < text_.size() ? Byte(text_[pos_]) : Byte(' ');
+      ++pos_;
     }
     c = Fold(c);
     if (depth < kMaxDigraphs) {
@@ -118,12 +125,11 @@ class WeightStream {
 
  private:
   uint8_t Fold(uint8_t c) const {
-    if (fold_ == nullptr || (fold_->char_class[c] & kClassLower) == 0) return c;
-    uint8_t partner = fold_->case_partner[c];
-    return partner != 0 ? partner : c;
+    return fold_ == nullptr ? c : Byte(UpperLetter(static_cast<char>(c), *fold_));
   }
 
   std::string_view text_;
+  size_t length_;
   size_t pos_ = 0;
   const std::array<uint8_t, 256>& order_;
   const std::array<uint8_t, 4 * kMaxDigraphs>& digraphs_;
@@ -273,9 +279,22 @@ int CompareText(std::string_view a, std::string_view b, const CharacterTables& t
                  WeightStream(b, tables.collation, tables.digraphs, nullptr));
 }
 
+int CompareBlankPadded(std::string_view a, std::string_view b, const CharacterTables& tables) {
+  if (a == b) return 0;
+  const size_t length = std::max(a.size(), b.size());
+  return Compare(WeightStream(a, tables.collation, tables.digraphs, nullptr, length),
+                 WeightStream(b, tables.collation, tables.digraphs, nullptr, length));
+}
+
 int CompareTextNoCase(std::string_view a, std::string_view b, const CharacterTables& tables) {
   return Compare(WeightStream(a, tables.collation, tables.digraphs, &tables),
                  WeightStream(b, tables.collation, tables.digraphs, &tables));
+}
+
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return AsciiUpper(x) == AsciiUpper(y);
+         });
 }
 
 std::string ToUpper(std::string_view text, const CharacterTables& tables) {

@@ -88,10 +88,39 @@ CharacterTables LoadLocale(const LocaleBlock& block);
 // first sorts first. Returns <0, 0 or >0.
 int CompareText(std::string_view a, std::string_view b,
                 const CharacterTables& tables = CurrentCharacterTables());
-// The same with every lower-case letter (the characters of digraph expansions
+// CompareText of the two texts with the shorter one taken as padded with
+// blanks to the length of the longer, as text values compare ("abc" equals
+// "abc  "). Allocates nothing.
+int CompareBlankPadded(std::string_view a, std::string_view b,
+                       const CharacterTables& tables = CurrentCharacterTables());
+// CompareText with every lower-case letter (the characters of digraph expansions
 // included) taken as its upper-case partner.
 int CompareTextNoCase(std::string_view a, std::string_view b,
                       const CharacterTables& tables = CurrentCharacterTables());
+
+// Single characters under the case map of tables, for code that works a
+// character at a time. UpperLetter gives the upper-case partner of a
+// lower-case letter and any other character unchanged; IsLetterChar is true
+// for the characters classed upper or lower case.
+inline char UpperLetter(char c, const CharacterTables& tables = CurrentCharacterTables()) {
+  const auto u = static_cast<uint8_t>(c);
+  return (tables.char_class[u] & kClassLower) && tables.case_partner[u] != 0
+             ? static_cast<char>(tables.case_partner[u])
+             : c;
+}
+inline bool IsLetterChar(char c, const CharacterTables& tables = CurrentCharacterTables()) {
+  return (tables.char_class[static_cast<uint8_t>(c)] & (kClassUpper | kClassLower)) != 0;
+}
+inline bool SameLetterIgnoringCase(char a, char b) { return UpperLetter(a) == UpperLetter(b); }
+
+// The plain ASCII case rule, whatever the current tables say: the rule for
+// identifiers such as field labels, driver names, number suffixes and the
+// words of the environment file. AsciiUpper takes "a"-"z" to "A"-"Z" and
+// leaves every other character alone.
+inline char AsciiUpper(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 
 // The text with every lower-case (ToUpper) or upper-case (ToLower) letter
 // replaced by its partner under the case map of tables.

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "data/field_value.h"
+
 namespace vaultara::data {
 namespace {
 
@@ -17,7 +19,6 @@ constexpr uint32_t kStringLengthMask = 0x1FFF;
 bool IsString(FieldType t) {
   return t == FieldType::kString || t == FieldType::kCString || t == FieldType::kPString;
 }
-bool IsDecimal(FieldType t) { return t == FieldType::kDecimal || t == FieldType::kPDecimal; }
 
 void PutU8(std::string& out, uint32_t v) { out.push_back(static_cast<char>(v & 0xFF)); }
 void PutU16(std::string& out, uint32_t v) {
@@ -39,7 +40,7 @@ uint8_t FlagsOf(const FieldDescriptor& f) {
   if (!f.dimensions.empty()) flags |= kHasDimensions;
   if (f.over >= 0) flags |= kHasOver;
   if (!f.picture.empty()) flags |= kHasPicture;
-  if (IsDecimal(f.type)) flags |= kHasDecimals;
+  if (IsDecimalType(f.type)) flags |= kHasDecimals;
   return flags;
 }
 
@@ -225,7 +226,7 @@ class DeclarationReader {
     std::string label;
     Extensions x;
     if (!in_.Text(&label) || !ReadExtensions(in_, static_cast<uint8_t>(flags), &x)) return false;
-    if (IsDecimal(t)) element_size = x.element_size;
+    if (IsDecimalType(t)) element_size = x.element_size;
     if (element_size == 0 && t != FieldType::kMemo && t != FieldType::kBlob) return false;
     if (!Over(x.over)) return false;
     builder_.Field(t, label, element_size, x.dimensions);

@@ -23,16 +23,6 @@ constexpr size_t kMaxLine = 8192;
 constexpr char kCtrlZ = '\x1a';
 constexpr int32_t kFirstButtonText = 32512;
 
-char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
-  }
-  return true;
-}
-
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 std::string_view Trim(std::string_view s) {
@@ -44,7 +34,7 @@ std::string_view Trim(std::string_view s) {
 // Whether the value is the single word `word` (blanks around it and case do
 // not matter).
 bool IsWord(const std::vector<std::string>& items, std::string_view word) {
-  return items.size() == 1 && EqualsNoCase(Trim(items[0]), word);
+  return items.size() == 1 && EqualsIgnoringAsciiCase(Trim(items[0]), word);
 }
 
 std::string Joined(const std::vector<std::string>& items) {

@@ -107,7 +107,7 @@ bool LogicalTruth(const ExpressionNode& node) {
     default: {
       ExpressionValue a = EvaluateNode(left);
       ExpressionValue b = EvaluateNode(right);
-      return Compare(node.op, CompareValues(a, b, &node.scratch));
+      return Compare(node.op, CompareValues(a, b));
     }
   }
 }
@@ -162,26 +162,16 @@ ExpressionValue Slice(const ExpressionNode& node) {
 
 }  // namespace
 
-int CompareBlankPadded(std::string_view a, std::string_view b, std::string* scratch) {
-  if (a.size() == b.size()) {
-    if (std::memcmp(a.data(), b.data(), a.size()) == 0) return 0;
-    return CompareText(a, b);
-  }
-  bool a_shorter = a.size() < b.size();
-  std::string_view shorter = a_shorter ? a : b;
-  std::string_view longer = a_shorter ? b : a;
-  scratch->assign(shorter);
-  scratch->append(longer.size() - shorter.size(), ' ');
-  return a_shorter ? CompareText(*scratch, longer) : CompareText(longer, *scratch);
-}
-
-int CompareValues(const ExpressionValue& a, const ExpressionValue& b, std::string* scratch) {
+int CompareValues(const ExpressionValue& a, const ExpressionValue& b) {
   if (a.value_class == ValueClass::kInteger && b.value_class == ValueClass::kInteger) {
     return a.integer < b.integer ? -1 : a.integer > b.integer ? 1 : 0;
   }
-  if (a.IsText() && b.IsText()) return CompareBlankPadded(a.text, b.text, scratch);
+  if (a.IsText() && b.IsText()) return CompareBlankPadded(a.text, b.text);
   double x = RealOf(a);
   double y = RealOf(b);
+  // NaN equals NaN and sorts after every number, as in field comparisons,
+  // rather than equalling everything.
+  if (std::isnan(x) || std::isnan(y)) return std::isnan(x) - std::isnan(y);
   return x < y ? -1 : x > y ? 1 : 0;
 }
 

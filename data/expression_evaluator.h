@@ -33,11 +33,9 @@ int64_t EvaluateInteger(const ExpressionNode& node);
 double EvaluateReal(const ExpressionNode& node);
 std::string_view EvaluateText(const ExpressionNode& node);
 
-// <0, 0 or >0 as a comparison in an expression compares the two values.
-// *scratch is used for blank padding.
-int CompareValues(const ExpressionValue& a, const ExpressionValue& b, std::string* scratch);
-
-// Compares two texts as expressions do: the shorter one padded with blanks.
-int CompareBlankPadded(std::string_view a, std::string_view b, std::string* scratch);
+// <0, 0 or >0 as a comparison in an expression compares the two values
+// (texts by CompareBlankPadded of character_tables.h; a real NaN equals NaN
+// and sorts after every number).
+int CompareValues(const ExpressionValue& a, const ExpressionValue& b);
 
 }  // namespace vaultara::data

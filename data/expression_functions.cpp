@@ -126,14 +126,7 @@ class Arguments {
 // back-track point, so any pattern runs in time proportional to the product
 // of the lengths at worst.
 bool WildcardMatch(std::string_view text, std::string_view pattern, bool ignore_case) {
-  const CharacterTables& tables = CurrentCharacterTables();
-  auto fold = [&](char c) {
-    uint8_t u = static_cast<uint8_t>(c);
-    if (ignore_case && (tables.char_class[u] & kClassLower) && tables.case_partner[u] != 0) {
-      return static_cast<char>(tables.case_partner[u]);
-    }
-    return c;
-  };
+  auto fold = [ignore_case](char c) { return ignore_case ? UpperLetter(c) : c; };
   size_t t = 0, p = 0;
   size_t star = std::string_view::npos, resume = 0;
   while (t < text.size()) {
@@ -315,7 +308,7 @@ ExpressionValue InList(const ExpressionNode& call, const Arguments& args) {
   ExpressionValue value = args.Value(0);
   for (size_t i = 1; i < call.children.size(); ++i) {
     if (!args.Has(i)) continue;
-    if (CompareValues(value, args.Value(i), &call.scratch) == 0) {
+    if (CompareValues(value, args.Value(i)) == 0) {
       return Integer(static_cast<int64_t>(i));
     }
   }
@@ -490,8 +483,8 @@ ExpressionValue CallBuiltIn(const ExpressionNode& call) {
       return InList(call, args);
     case BuiltIn::kInRange: {
       ExpressionValue value = args.Value(0);
-      bool in = CompareValues(args.Value(1), value, &call.scratch) <= 0 &&
-                CompareValues(value, args.Value(2), &call.scratch) <= 0;
+      bool in =
+          CompareValues(args.Value(1), value) <= 0 && CompareValues(value, args.Value(2)) <= 0;
       return Integer(in);
     }
     case BuiltIn::kToday:

@@ -12,19 +12,13 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
-bool IsLetter(char c) {
-  if (IsAsciiLetter(c)) return true;
-  uint8_t cls = CurrentCharacterTables().char_class[static_cast<uint8_t>(c)];
-  return (cls & (kClassUpper | kClassLower)) != 0;
-}
+bool IsLetter(char c) { return IsAsciiLetter(c) || IsLetterChar(c); }
 
 bool IsAlphanumeric(char c) { return IsDigit(c) || IsAsciiLetter(c); }
 
-char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
 int DigitValue(char c) {
   if (IsDigit(c)) return c - '0';
-  c = Upper(c);
+  c = AsciiUpper(c);
   if (c >= 'A' && c <= 'Z') return c - 'A' + 10;
   return 99;
 }
@@ -116,7 +110,7 @@ Token ScanNumber(std::string_view text, size_t start) {
     return DecimalNumber(text.substr(start, exponent - start), true, start, exponent);
   }
   std::string_view body = text.substr(start, run - start - 1);
-  switch (Upper(text[run - 1])) {
+  switch (AsciiUpper(text[run - 1])) {
     case 'B':
       return BasedNumber(body, 2, start, run);
     case 'O':
@@ -153,13 +147,13 @@ Token ScanPicture(std::string_view text, size_t start) {
   t.kind = TokenKind::kPicture;
   t.start = start;
   size_t i = start + 1;
-  char kind = i < text.size() ? Upper(text[i]) : '\0';
+  char kind = i < text.size() ? AsciiUpper(text[i]) : '\0';
   if (kind == 'K' || kind == 'P') {
     size_t j = i + 1;
-    while (j < text.size() && Upper(text[j]) != kind) ++j;
+    while (j < text.size() && AsciiUpper(text[j]) != kind) ++j;
     if (j >= text.size()) return Invalid(start, text.size());
     ++j;
-    if (j < text.size() && Upper(text[j]) == 'B') ++j;
+    if (j < text.size() && AsciiUpper(text[j]) == 'B') ++j;
     i = j;
   } else {
     bool quoted = false;

@@ -1,20 +1,8 @@
 #include "data/expression_variable.h"
 
-#include <cstring>
-
-#include "data/decimal_conversions.h"
+#include "data/field_value.h"
 
 namespace vaultara::data {
-namespace {
-
-template <typename T>
-T Load(const char* at) {
-  T value;
-  std::memcpy(&value, at, sizeof value);
-  return value;
-}
-
-}  // namespace
 
 ExpressionVariable ExpressionVariable::Long(int32_t* value) {
   ExpressionVariable v;
@@ -65,25 +53,7 @@ bool ExpressionVariable::Readable() const {
   }
 }
 
-ValueClass ExpressionVariable::Class() const {
-  switch (type) {
-    case FieldType::kByte:
-    case FieldType::kShort:
-    case FieldType::kUShort:
-    case FieldType::kDate:
-    case FieldType::kTime:
-    case FieldType::kLong:
-    case FieldType::kULong:
-      return ValueClass::kInteger;
-    case FieldType::kSReal:
-    case FieldType::kReal:
-    case FieldType::kDecimal:
-    case FieldType::kPDecimal:
-      return ValueClass::kReal;
-    default:
-      return ValueClass::kString;
-  }
-}
+ValueClass ExpressionVariable::Class() const { return ClassOfType(type); }
 
 uint32_t ExpressionVariable::ElementCount() const {
   uint32_t n = 1;
@@ -94,43 +64,7 @@ uint32_t ExpressionVariable::ElementCount() const {
 ExpressionValue ExpressionVariable::Read(uint32_t element, std::string* scratch) const {
   (void)scratch;
   const char* at = address + static_cast<size_t>(element) * element_size;
-  switch (type) {
-    case FieldType::kByte:
-      return ExpressionValue::Integer(Load<uint8_t>(at));
-    case FieldType::kShort:
-      return ExpressionValue::Integer(Load<int16_t>(at));
-    case FieldType::kUShort:
-      return ExpressionValue::Integer(Load<uint16_t>(at));
-    case FieldType::kDate:
-    case FieldType::kTime:
-    case FieldType::kLong:
-      return ExpressionValue::Integer(Load<int32_t>(at));
-    case FieldType::kULong:
-      return ExpressionValue::Integer(Load<uint32_t>(at));
-    case FieldType::kSReal:
-      return ExpressionValue::Real(Load<float>(at));
-    case FieldType::kReal:
-      return ExpressionValue::Real(Load<double>(at));
-    case FieldType::kDecimal:
-      return ExpressionValue::Real(RealFromDecimal(
-          DecimalFromStored(reinterpret_cast<const uint8_t*>(at), element_size, decimal_places)));
-    case FieldType::kPDecimal:
-      return ExpressionValue::Real(RealFromDecimal(
-          DecimalFromPacked(reinterpret_cast<const uint8_t*>(at), element_size, decimal_places)));
-    case FieldType::kCString: {
-      const void* zero = std::memchr(at, 0, element_size);
-      size_t n = zero == nullptr ? element_size : static_cast<const char*>(zero) - at;
-      return ExpressionValue::Text({at, n});
-    }
-    case FieldType::kPString: {
-      if (element_size == 0) return ExpressionValue::Text({});
-      size_t n = static_cast<uint8_t>(at[0]);
-      if (n > element_size - 1) n = element_size - 1;
-      return ExpressionValue::Text({at + 1, n});
-    }
-    default:
-      return ExpressionValue::Text({at, element_size});
-  }
+  return ReadElement(type, at, element_size, decimal_places);
 }
 
 }  // namespace vaultara::data

@@ -5,41 +5,17 @@
 #include <string>
 
 #include "data/character_tables.h"
-#include "data/packed_digits.h"
+#include "data/decimal_arithmetic.h"
+#include "data/decimal_conversions.h"
 
 namespace vaultara::data {
-
-int CompareBlankPadded(std::string_view a, std::string_view b) {
-  if (a.size() == b.size()) return CompareText(a, b);
-  std::string padded(a.size() < b.size() ? a : b);
-  padded.resize(std::max(a.size(), b.size()), ' ');
-  return a.size() < b.size() ? CompareText(padded, b) : CompareText(a, padded);
-}
-
-std::string_view ElementText(FieldType type, const char* element, uint32_t size) {
-  switch (type) {
-    case FieldType::kCString: {
-      const void* end = std::memchr(element, 0, size);
-      return {element, end ? static_cast<size_t>(static_cast<const char*>(end) - element) : size};
-    }
-    case FieldType::kPString: {
-      if (size == 0) return {};
-      uint32_t length = static_cast<unsigned char>(element[0]);
-      return {element + 1, std::min(length, size - 1)};
-    }
-    default:
-      return {element, size};
-  }
-}
 
 namespace {
 
 template <typename T>
 int CompareAs(const char* a, const char* b) {
-  T x;
-  T y;
-  std::memcpy(&x, a, sizeof(T));
-  std::memcpy(&y, b, sizeof(T));
+  const T x = LoadNumber<T>(a);
+  const T y = LoadNumber<T>(b);
   if constexpr (std::is_floating_point_v<T>) {
     // NaN equals NaN and sorts last, so the order stays total.
     if (std::isnan(x) || std::isnan(y)) return std::isnan(x) - std::isnan(y);
@@ -47,56 +23,18 @@ int CompareAs(const char* a, const char* b) {
   return x < y ? -1 : (y < x ? 1 : 0);
 }
 
-// Calls visit with a zero of the C++ type that holds one element of a
-// fixed-size number type; false for the other types.
-template <typename Visit>
-bool ForNumberType(FieldType type, Visit&& visit) {
-  switch (type) {
-    case FieldType::kByte:
-      visit(uint8_t{});
-      return true;
-    case FieldType::kShort:
-      visit(int16_t{});
-      return true;
-    case FieldType::kUShort:
-      visit(uint16_t{});
-      return true;
-    case FieldType::kDate:
-    case FieldType::kTime:
-    case FieldType::kLong:
-      visit(int32_t{});
-      return true;
-    case FieldType::kULong:
-      visit(uint32_t{});
-      return true;
-    case FieldType::kSReal:
-      visit(float{});
-      return true;
-    case FieldType::kReal:
-      visit(double{});
-      return true;
-    default:
-      return false;
-  }
-}
-
-bool IsDecimal(FieldType type) {
-  return type == FieldType::kDecimal || type == FieldType::kPDecimal;
-}
-
 bool IsText(FieldType type) {
   return type == FieldType::kString || type == FieldType::kCString || type == FieldType::kPString ||
          type == FieldType::kGroup;
 }
 
-UnpackedDecimal Unpack(FieldType type, const char* at, uint32_t size) {
-  return UnpackDecimal(type, reinterpret_cast<const unsigned char*>(at), size);
-}
-
-int CompareElements(FieldType type, const char* a, const char* b, uint32_t size) {
+int CompareElements(FieldType type, const char* a, const char* b, uint32_t size, uint8_t places) {
   int c = 0;
-  if (ForNumberType(type, [&](auto zero) { c = CompareAs<decltype(zero)>(a, b); })) return c;
-  if (IsDecimal(type)) return CompareDecimals(Unpack(type, a, size), Unpack(type, b, size));
+  if (VisitNumberType(type, [&](auto zero) { c = CompareAs<decltype(zero)>(a, b); })) return c;
+  if (IsDecimalType(type)) {
+    return CompareDecimals(ReadDecimalElement(type, a, size, places),
+                           ReadDecimalElement(type, b, size, places));
+  }
   if (IsText(type)) {
     return CompareBlankPadded(ElementText(type, a, size), ElementText(type, b, size));
   }
@@ -120,8 +58,7 @@ uint32_t HashNumber(uint64_t bits) {
 
 template <typename T>
 uint32_t HashAs(const char* at) {
-  T value;
-  std::memcpy(&value, at, sizeof(T));
+  const T value = LoadNumber<T>(at);
   if constexpr (std::is_floating_point_v<T>) {
     double d = value;
     if (std::isnan(d)) return 1;
@@ -146,12 +83,15 @@ uint32_t HashText(std::string_view text) {
   return HashBytes(key);
 }
 
-uint32_t HashElement(FieldType type, const char* at, uint32_t size) {
+// Decimals that compare equal have the same text (zero of either sign is
+// "0", and no text has leading or trailing zeros).
+uint32_t HashElement(FieldType type, const char* at, uint32_t size, uint8_t places) {
   uint32_t h = 0;
-  if (ForNumberType(type, [&](auto zero) { h = HashAs<decltype(zero)>(at); })) return h;
-  if (IsDecimal(type)) {
-    UnpackedDecimal d = Unpack(type, at, size);
-    return d.IsZero() ? 0 : HashBytes(d.digits, d.negative ? kFnvPrime : kFnvOffset);
+  if (VisitNumberType(type, [&](auto zero) { h = HashAs<decltype(zero)>(at); })) return h;
+  if (IsDecimalType(type)) {
+    std::string text;
+    TextFromDecimal(ReadDecimalElement(type, at, size, places), &text);
+    return HashBytes(text);
   }
   return IsText(type) ? HashText(ElementText(type, at, size)) : 0;
 }
@@ -160,10 +100,11 @@ uint32_t HashElement(FieldType type, const char* at, uint32_t size) {
 
 uint32_t HashFieldValue(const FieldDescriptor& field, const char* record) {
   const char* at = record + field.offset;
-  if (field.type == FieldType::kGroup) return HashElement(field.type, at, field.size);
+  if (field.type == FieldType::kGroup) return HashElement(field.type, at, field.size, 0);
   uint32_t h = 0;
   for (uint32_t i = 0; i < field.ElementCount(); ++i) {
-    h = h * 31 + HashElement(field.type, at + i * field.element_size, field.element_size);
+    h = h * 31 + HashElement(field.type, at + i * field.element_size, field.element_size,
+                             field.decimal_places);
   }
   return h;
 }
@@ -172,11 +113,11 @@ int CompareFieldValues(const FieldDescriptor& field, const char* a, const char* 
   const char* x = a + field.offset;
   const char* y = b + field.offset;
   // A group is one text of all its elements' bytes.
-  if (field.type == FieldType::kGroup) return CompareElements(field.type, x, y, field.size);
+  if (field.type == FieldType::kGroup) return CompareElements(field.type, x, y, field.size, 0);
   const uint32_t count = field.ElementCount();
   for (uint32_t i = 0; i < count; ++i) {
     const uint32_t at = i * field.element_size;
-    int c = CompareElements(field.type, x + at, y + at, field.element_size);
+    int c = CompareElements(field.type, x + at, y + at, field.element_size, field.decimal_places);
     if (c != 0) return c;
   }
   return 0;

@@ -2,24 +2,16 @@
 
 #include <string_view>
 
+#include "data/character_tables.h"
+#include "data/field_value.h"
 #include "data/record_declaration.h"
 
 namespace vaultara::data {
 
-// Compares two texts the way the runtime compares text values: the shorter
-// one is taken as padded with blanks to the length of the longer, then both
-// compare by the current collation order (CompareText). Returns <0, 0 or >0.
-int CompareBlankPadded(std::string_view a, std::string_view b);
-
-// The text that one text element holds: a STRING or a group all its bytes, a
-// CSTRING the characters before its terminator, a PSTRING the characters its
-// length byte counts. Never reaches beyond the element's size bytes.
-std::string_view ElementText(FieldType type, const char* element, uint32_t size);
-
 // Compares the value of field in two records laid out by the same declaration
 // (a and b point at the start of each record). Numbers compare by value (a
 // real NaN sorts after every number and equals another NaN), decimals by
-// value, texts and groups by CompareBlankPadded; the elements of an array
+// value, texts and groups by CompareBlankPadded (character_tables.h); the elements of an array
 // compare in order and the first unequal pair decides. Memos and blobs, which
 // live outside the record, compare equal. Returns <0, 0 or >0.
 int CompareFieldValues(const FieldDescriptor& field, const char* a, const char* b);

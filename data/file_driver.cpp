@@ -1,7 +1,8 @@
 #include "data/file_driver.h"
 
 #include <algorithm>
-#include <cctype>
+
+#include "data/character_tables.h"
 
 namespace vaultara::data {
 
@@ -17,13 +18,6 @@ std::vector<FileDriver*>& Drivers() {
   return drivers;
 }
 
-bool SameName(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::toupper(static_cast<unsigned char>(x)) ==
-                  std::toupper(static_cast<unsigned char>(y));
-         });
-}
-
 }  // namespace
 
 void RegisterDriver(FileDriver& driver) {
@@ -35,7 +29,7 @@ void RegisterDriver(FileDriver& driver) {
 
 FileDriver* FindDriver(const std::string& name) {
   for (FileDriver* d : Drivers()) {
-    if (SameName(d->Registration().name, name)) return d;
+    if (EqualsIgnoringAsciiCase(d->Registration().name, name)) return d;
   }
   return nullptr;
 }

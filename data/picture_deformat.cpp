@@ -2,15 +2,14 @@
 
 #include <algorithm>
 
+#include "data/character_tables.h"
 #include "data/date_time.h"
-#include "data/letter_case.h"
 #include "data/locale_texts.h"
 
 namespace vaultara::data {
 namespace {
 
 bool IsDigitChar(char c) { return c >= '0' && c <= '9'; }
-bool IsLetter(char c) { return IsLetterChar(c); }
 
 // The characters of a number a string picture keeps.
 std::string NumberCharacters(std::string_view text) {
@@ -107,7 +106,7 @@ std::string DeformatDateTime(std::string_view text, const PictureTemplate& t, in
           break;
         }
       }
-      while (i < text.size() && IsLetter(text[i])) ++i;
+      while (i < text.size() && IsLetterChar(text[i])) ++i;
       c += run;
       continue;
     }
@@ -119,8 +118,8 @@ std::string DeformatDateTime(std::string_view text, const PictureTemplate& t, in
         } else if (!texts.am.empty() && SameLetterIgnoringCase(text[i], texts.am[0])) {
           am = true;
         }
-        if (IsLetter(text[i])) ++i;
-        if (i < text.size() && IsLetter(text[i])) ++i;
+        if (IsLetterChar(text[i])) ++i;
+        if (i < text.size() && IsLetterChar(text[i])) ++i;
       }
       c += 2;
       continue;
@@ -130,7 +129,7 @@ std::string DeformatDateTime(std::string_view text, const PictureTemplate& t, in
     // either out.
     if (i < text.size()) {
       const char ch = text[i];
-      const bool punctuation = !IsDigitChar(ch) && !IsLetter(ch);
+      const bool punctuation = !IsDigitChar(ch) && !IsLetterChar(ch);
       if ((code == kCellSeparator && punctuation) || ch == t.cells[c].display || ch == ' ') ++i;
     }
     ++c;

@@ -6,9 +6,9 @@
 #include <limits>
 #include <vector>
 
+#include "data/character_tables.h"
 #include "data/date_time.h"
 #include "data/decimal_conversions.h"
-#include "data/letter_case.h"
 #include "data/locale_texts.h"
 
 namespace vaultara::data {

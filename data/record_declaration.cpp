@@ -4,6 +4,8 @@
 #include <cstring>
 #include <limits>
 
+#include "data/character_tables.h"
+
 namespace vaultara::data {
 
 uint32_t FieldDescriptor::ElementCount() const {
@@ -19,14 +21,9 @@ const std::string& FieldDescriptor::Name() const {
 namespace {
 
 // Labels and external names are ASCII identifiers, so plain ASCII case
-// folding is the whole rule here.
+// folding is the whole rule here; an empty name matches nothing.
 bool SameNameNoCase(const std::string& a, const std::string& b) {
-  if (a.empty() || a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    auto fold = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; };
-    if (fold(a[i]) != fold(b[i])) return false;
-  }
-  return true;
+  return !a.empty() && EqualsIgnoringAsciiCase(a, b);
 }
 
 }  // namespace

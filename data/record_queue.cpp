@@ -17,8 +17,6 @@ namespace vaultara::data {
 
 namespace {
 
-constexpr int32_t kMemoryCorrupted = 7;
-constexpr int32_t kInvalidFieldTypeDescriptor = 75;
 constexpr uint32_t kStampFactor = 25781083;
 // An encoded entry may use at most record size - 14 bytes of code, and is
 // kept only when it saves at least 16 bytes over the raw record.
@@ -453,7 +451,7 @@ RecordQueue::~RecordQueue() = default;
 bool RecordQueue::Begin() {
   if (ErrorCode() != 0) ClearErrors();
   if (layout_ == nullptr || buffer_ == nullptr) {
-    PostError(kMemoryCorrupted);
+    PostError(err::kMemoryCorrupted);
     return false;
   }
   if (!body_) {
@@ -475,7 +473,7 @@ std::optional<KeyList> RecordQueue::CheckKeys(const KeyList& keys) {
   for (int32_t k : keys) {
     if (k == 0 || checked.size() == kMaxKeyFields) break;
     if (std::abs(static_cast<int64_t>(k)) > FieldCount()) {
-      PostError(kInvalidFieldTypeDescriptor);
+      PostError(err::kInvalidFieldTypeDescriptor);
       return std::nullopt;
     }
     checked.push_back(k);
@@ -485,7 +483,7 @@ std::optional<KeyList> RecordQueue::CheckKeys(const KeyList& keys) {
 
 std::optional<KeyList> RecordQueue::KeysByName(std::string_view key_names) const {
   if (layout_ == nullptr) {
-    PostError(kMemoryCorrupted);
+    PostError(err::kMemoryCorrupted);
     return std::nullopt;
   }
   KeyList keys;
@@ -504,7 +502,7 @@ std::optional<KeyList> RecordQueue::KeysByName(std::string_view key_names) const
     }
     int32_t index = layout_->Find(std::string(item));
     if (index < 0) {
-      PostError(kInvalidFieldTypeDescriptor);
+      PostError(err::kInvalidFieldTypeDescriptor);
       return std::nullopt;
     }
     keys.push_back(sign * (index + 1));

@@ -4,12 +4,15 @@
 #include <string>
 #include <vector>
 
+#include "data/decimal_accumulator.h"
+#include "data/expression_value.h"
 #include "data/record_declaration.h"
 
 namespace vaultara::framework {
 
-// The class a value takes part in comparisons with.
-enum class ValueClass : uint8_t { kInteger, kReal, kString };
+// The class a value takes part in comparisons with: the evaluator's classes
+// (an AnyValue is never a picture).
+using ValueClass = data::ValueClass;
 
 // An any-value: a reference to a typed value that the caller keeps (a field
 // of a record buffer, a program variable), or a private value that this
@@ -17,26 +20,32 @@ enum class ValueClass : uint8_t { kInteger, kReal, kString };
 // private value.
 //
 // Values follow the runtime's value rules:
-// - the integer class holds BYTE, SHORT, USHORT, LONG, ULONG, DATE and TIME;
-//   the real class SREAL, REAL, DECIMAL and PDECIMAL; the string class the
-//   texts and groups;
-// - two values compare as integers when both are integers, as texts when both
-//   are texts (the shorter padded with blanks, by the collation order), and
-//   as reals otherwise;
-// - a text read as a number gives the number it starts with: leading blanks
-//   skipped, an optional "-", digits, a "." or "," and fraction digits, and
-//   after a fraction an exponent ("1.5E3"); anything else ends it, and a text
-//   without digits is 0. A number is truncated toward zero where an integer
-//   is needed;
+// - a value's class is that of its type in expressions (ClassOfType in
+//   data/field_value.h): integers, reals (decimals among them) and texts
+//   (groups among them);
+// - two values compare as an expression compares them (CompareValues in
+//   data/expression_evaluator.h): as integers when both are integers, as
+//   texts when both are texts (the shorter padded with blanks, by the
+//   collation order), and as reals otherwise, a text then read as a number
+//   by the rule below, so that a value compares equal to what it stores;
+// - a text read as a number gives the number the decimal engine reads in it
+//   (DecimalFromText in data/decimal_conversions.h): leading blanks skipped,
+//   an optional "-", digits, a "." or "," and fraction digits, and after a
+//   fraction an exponent ("1.5E3"); anything else ends it, and a text without
+//   digits is 0. A number is truncated toward zero where an integer is
+//   needed (IntegerFromReal);
 // - a number read as text is written without blanks, exponent or trailing
-//   fraction zeros (12, -0.5);
-// - storing wraps integers to the field's width, rounds decimals to their
-//   places (a value too wide for the field becomes the field's largest), and
-//   cuts texts to the field (a STRING padded with blanks, a CSTRING kept
-//   zero-terminated, a PSTRING with its length byte).
+//   fraction zeros (12, -0.5), so that the text reads back as the number: a
+//   decimal with all its digits, a real with the fewest digits that give it
+//   back;
+// - storing wraps integers to the field's width, rounds decimals half away
+//   from zero to their places (a value too wide for the field becomes the
+//   field's largest), and cuts texts to the field (a STRING padded with
+//   blanks, a CSTRING kept zero-terminated, a PSTRING with its length byte).
 //
-// Decimals are converted through 64-bit reals, so about 15 significant
-// digits of them take part in comparisons and assignments.
+// A decimal stored into a decimal keeps every digit the destination has room
+// for; comparisons and conversions to other types take decimals as reals, so
+// about 15 significant digits of them count there.
 class AnyValue {
  public:
   // Refers to nothing: reads as an empty text; storing into it does nothing.
@@ -76,8 +85,14 @@ class AnyValue {
  private:
   char* data() { return private_ ? own_.data() : address_; }
   const char* data() const { return private_ ? own_.data() : address_; }
-  void StoreText(const std::string& text);
-  void StoreDecimal(double value);
+  // The value in its own class; a text points into this value's bytes.
+  data::ExpressionValue Natural() const;
+  // The exact value of a decimal, or the decimal a number or text gives.
+  data::DecimalAccumulator AsDecimal() const;
+  // Rounds value to this decimal's places and stores it; a value too wide
+  // for the field (or too_wide) stores the field's largest, negative when
+  // the value is (or, for a zero, when negative is set).
+  void StoreDecimal(data::DecimalAccumulator value, bool too_wide, bool negative);
 
   data::FieldType type_ = data::FieldType::kString;
   uint32_t size_ = 0;

@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "data/character_tables.h"
 #include "data/error_state.h"
 #include "data/error_texts.h"
 #include "data/file_control_block.h"
@@ -62,7 +63,7 @@ std::string Normalised(std::string_view item) {
   std::string out;
   for (char c : item) {
     if (c == ' ' || c == '\t') continue;
-    out.push_back(static_cast<char>(std::toupper(static_cast<unsigned char>(c))));
+    out.push_back(data::AsciiUpper(c));
   }
   if (!out.empty() && out[0] == '/') out.erase(0, 1);
   return out;

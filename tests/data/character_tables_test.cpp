@@ -37,6 +37,23 @@ TEST(CharacterTablesTest, PlainRulesIgnoreCaseOnlyWhenAsked) {
   EXPECT_EQ(CollationKey("Az"), "Az");
 }
 
+int Sign(int c) { return (c > 0) - (c < 0); }
+
+TEST(CharacterTablesTest, BlankPaddedTextsCompareAsTheLongerOne) {
+  struct Case {
+    std::string a;
+    std::string b;
+    int sign;
+  } cases[] = {
+      {"abc", "abc  ", 0}, {"abc", "abd", -1}, {"ab", "ab\x01", 1},  // a blank outweighs \x01
+      {"B", "a", -1},      {"", "   ", 0},     {"a", "", 1},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Sign(CompareBlankPadded(c.a, c.b)), c.sign) << c.a << "|" << c.b;
+    EXPECT_EQ(Sign(CompareBlankPadded(c.b, c.a)), -c.sign) << c.a << "|" << c.b;
+  }
+}
+
 TEST(CharacterTablesTest, DigraphSortsBetweenItsExpansionAndTheNextTexts) {
   CharacterTables t = CharacterTables::Plain();
   t.SetDigraphs({"\xDFss",

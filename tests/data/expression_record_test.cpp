@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
 #include <vector>
 
 #include "data/decimal_conversions.h"
@@ -102,6 +103,19 @@ TEST_F(ExpressionOverRecords, FieldTypesReadAsTheirClasses) {
   EXPECT_EQ(outside->Integer(), 0);
   EXPECT_EQ(ErrorCode(), 800);
   EXPECT_FALSE(CompileExpression("PRO:SCORES[1, 1]", scopes));
+}
+
+TEST_F(ExpressionOverRecords, NotANumberEqualsOnlyItselfAndSortsLast) {
+  double real = std::numeric_limits<double>::quiet_NaN();
+  ASSERT_TRUE(scopes.Bind("R", ExpressionVariable::Real(&real)));
+  const std::pair<const char*, bool> cases[] = {
+      {"R = 5", false}, {"R <> 5", true}, {"R = R", true}, {"R > 1e300", true}, {"R < 0", false},
+  };
+  for (const auto& [text, truth] : cases) {
+    std::unique_ptr<Expression> e = CompileExpression(text, scopes);
+    ASSERT_TRUE(e) << text;
+    EXPECT_EQ(e->Truth(), truth) << text;
+  }
 }
 
 TEST_F(ExpressionOverRecords, DependsOnAndPartialTruth) {

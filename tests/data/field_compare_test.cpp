@@ -10,23 +10,6 @@
 namespace vaultara::data {
 namespace {
 
-int Sign(int c) { return (c > 0) - (c < 0); }
-
-TEST(FieldCompareTest, TextsArePaddedWithBlanks) {
-  struct Case {
-    std::string a;
-    std::string b;
-    int sign;
-  } cases[] = {
-      {"abc", "abc  ", 0}, {"abc", "abd", -1}, {"ab", "ab\x01", 1},  // a blank outweighs \x01
-      {"B", "a", -1},      {"", "   ", 0},     {"a", "", 1},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(Sign(CompareBlankPadded(c.a, c.b)), c.sign) << c.a << "|" << c.b;
-    EXPECT_EQ(Sign(CompareBlankPadded(c.b, c.a)), -c.sign) << c.a << "|" << c.b;
-  }
-}
-
 TEST(FieldCompareTest, NumbersAndDecimalsCompareByValue) {
   RecordDeclarationBuilder b;
   b.Decimal("D", 5, 2).PDecimal("P", 5, 2).SReal("R").ULong("U").Short("S");
@@ -59,6 +42,12 @@ TEST(FieldCompareTest, NumbersAndDecimalsCompareByValue) {
   }
   EXPECT_EQ(CompareFieldValues(d.fields[0], minus_zero.data(), zero.data()), 0);
   EXPECT_EQ(CompareFieldValues(d.fields[1], minus_zero.data(), zero.data()), 0);
+  // Equal decimals hash alike, whatever their sign nibble or form.
+  for (int i : {0, 1}) {
+    EXPECT_EQ(HashFieldValue(d.fields[i], minus_zero.data()),
+              HashFieldValue(d.fields[i], zero.data()));
+  }
+  EXPECT_NE(HashFieldValue(d.fields[0], low.data()), HashFieldValue(d.fields[0], high.data()));
   EXPECT_GT(CompareFieldValues(d.fields[2], minus_zero.data(), zero.data()), 0);  // NaN last
   EXPECT_EQ(CompareFieldValues(d.fields[2], minus_zero.data(), minus_zero.data()), 0);
 }

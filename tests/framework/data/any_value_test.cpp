@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <string>
 
@@ -122,11 +123,34 @@ TEST(AnyValueTest, ComparesAsIntegersTextsOrReals) {
       {f.Text(), Constant("ABC"), false},
       {Constant("10"), Constant("10.0"), false},  // two texts compare as texts
       {f.Decimal(), Constant("0"), true},
+      {f.Long(), Constant("+10"), false},  // a text reads as the number it would store
+      {f.Long(), Constant("1E1"), false},
       {AnyValue(), Constant(""), true},
   };
   for (size_t i = 0; i < std::size(cases); ++i) {
     EXPECT_EQ(cases[i].a.Equals(cases[i].b), cases[i].equal) << i;
     EXPECT_EQ(cases[i].b.Equals(cases[i].a), cases[i].equal) << i;
+  }
+}
+
+TEST(AnyValueTest, DecimalsStoreExactlyRoundHalfUpAndHoldAtTheirLargest) {
+  unsigned char wide[16] = {};  // DECIMAL(31,2)
+  unsigned char other[16] = {};
+  AnyValue a = AnyValue::Refer(FieldType::kDecimal, wide, 16, 2);
+  AnyValue b = AnyValue::Refer(FieldType::kPDecimal, other, 16, 2);
+  a.Assign(Constant("-12345678901234567890123456.78"));
+  b.Assign(a);  // more digits than a real holds
+  EXPECT_EQ(b.AsText(), "-12345678901234567890123456.78");
+  struct Case {
+    double value;
+    std::string stored;  // into DECIMAL(5,2)
+  } cases[] = {{1.005, "1.01"},    {-1.005, "-1.01"},    {999.994, "999.99"}, {999.995, "999.99"},
+               {-1e40, "-999.99"}, {HUGE_VAL, "999.99"}, {NAN, "0"},          {-0.001, "0"}};
+  for (const Case& c : cases) {
+    Fields f;
+    f.real = c.value;
+    f.Decimal().Assign(f.Real());
+    EXPECT_EQ(f.Decimal().AsText(), c.stored) << c.value;
   }
 }
 
