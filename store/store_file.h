@@ -80,6 +80,8 @@ class StoreFile : private PageSource {
 
   bool read_mode() const { return read_mode_; }
   bool changes_pending() const { return changes_pending_; }
+  // The pages changed since the last commit (what the next commit writes).
+  size_t changed_pages() const { return cache_.changed().size(); }
   void set_in_transaction(bool on) { in_transaction_ = on; }
   // The header as this file currently sees it.
   const StoreHeader& header() const { return header_; }

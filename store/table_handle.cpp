@@ -79,6 +79,16 @@ const data::CharacterTables& TableHandle::character_tables() const {
   return stored_tables_ ? *stored_tables_ : data::CurrentCharacterTables();
 }
 
+int32_t TableHandle::RenewCollation() {
+  const data::LocaleBlock locale = data::SaveLocale();
+  std::string collation(1, oem_ ? '\1' : '\0');
+  collation.append(reinterpret_cast<const char*>(locale.data()), locale.size());
+  STORE_TRY(file().Delete(CollationBlockKey(table_)));
+  STORE_TRY(file().Insert(StoreEntry(CollationBlockKey(table_), collation)));
+  stored_tables_ = data::LoadLocale(locale);
+  return err::kNone;
+}
+
 void TableHandle::PrepareBuffers() {
   const uint32_t length = declaration_.record_length;
   if (fcb_.record != nullptr && fcb_.record_length >= length) {

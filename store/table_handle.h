@@ -168,11 +168,19 @@ class TableHandle {
   // The character tables for the table's string keys: those stored with the
   // table, else the program's current ones.
   const data::CharacterTables& character_tables() const;
+  // Stores the program's current character tables as the table's collation
+  // block and uses them from now on (a full key build). Write mode.
+  int32_t RenewCollation();
   data::FileControlBlock& control_block() { return fcb_; }
   // The record buffer and its length (the stored length after a dynamic open).
   char* record() { return record_; }
   uint32_t record_length() const { return declaration_.record_length; }
   std::vector<MemoState>& memos() { return memos_; }
+
+  // Converts a record image between the program's character set and the OEM
+  // form stored on disk (every text field that is not an overlay), for a
+  // table in OEM mode.
+  void ConvertRecord(char* image, bool to_oem) const;
 
   // Counter entries: the data counter (entry_kind::kDataCounter) or a key's.
   int32_t ReadCounter(uint8_t which, Counter* counter);
@@ -200,7 +208,6 @@ class TableHandle {
   int32_t CopyTable(const std::string& target, bool rename);
   int32_t CopyPhysicalFile(const std::string& target, bool rename, bool* done);
   void PrepareBuffers();
-  void ConvertRecord(char* image, bool to_oem) const;
   int32_t ReadMemo(size_t index, std::string* content);
   int32_t StoredRecord(std::string* image);
   void CloseFile();
