@@ -320,7 +320,8 @@ int32_t TableHandle::Remove() {
   CloseFile();
   declaration_ = program_;
   if (error != err::kNone || !last || !only_user) return error;
-  return ErrorOf(Status::SystemError(platform_.Delete(path)));
+  const platform::SysError deleted = platform_.Delete(path);
+  return deleted == platform::syserr::kOk ? err::kNone : ErrorOf(Status::SystemError(deleted));
 }
 
 int32_t TableHandle::Empty() {

@@ -131,7 +131,8 @@ class TableHandle {
   // True when the stored memos of the current record differ from the snapshot
   // taken at a watched read.
   int32_t MemosChanged(bool* changed);
-  // Blob byte ranges: reading sets the blob's touched flag, writing does not.
+  // Blob byte ranges: reading sets the blob's touched flag, writing does not;
+  // every record read or write (add, put, delete, fetch) clears it.
   int32_t BlobRead(size_t memo, size_t offset, size_t length, std::string* bytes);
   int32_t BlobWrite(size_t memo, size_t offset, std::string_view bytes);
   // Blob properties, their values as decimal text: the size, the address of

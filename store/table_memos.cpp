@@ -5,6 +5,7 @@
 // bytes, numbered from 0. A text memo is stored without its trailing spaces
 // (an all-blank memo has no segment); a blob in full, with its length (u32
 // little-endian) in front of the first segment (an empty blob has none).
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 
@@ -84,14 +85,14 @@ int32_t TableHandle::ReadMemos() {
       const std::string_view bytes =
           content.size() > sizeof length_bytes ? std::string_view(content).substr(4) : "";
       buffer.assign(length, '\0');
-      std::memcpy(buffer.data(), bytes.data(), std::min<size_t>(length, bytes.size()));
+      std::copy_n(bytes.data(), std::min<size_t>(length, bytes.size()), buffer.data());
       continue;
     }
     if (oem_ && !memo.declared.binary()) {
       platform::OemToWindows1252(content.data(), content.size());
     }
     std::fill(buffer.begin(), buffer.end(), ' ');
-    std::memcpy(buffer.data(), content.data(), std::min(content.size(), buffer.size()));
+    std::copy_n(content.data(), std::min(content.size(), buffer.size()), buffer.data());
   }
   return err::kNone;
 }
@@ -172,7 +173,7 @@ int32_t TableHandle::BlobWrite(size_t memo, size_t offset, std::string_view byte
   if (memo >= memos_.size() || !memos_[memo].declared.blob()) return err::kUnsupportedFunction;
   std::vector<char>& buffer = *memos_[memo].buffer;
   if (buffer.size() < offset + bytes.size()) buffer.resize(offset + bytes.size(), '\0');
-  std::memcpy(buffer.data() + offset, bytes.data(), bytes.size());
+  std::copy(bytes.begin(), bytes.end(), buffer.begin() + static_cast<std::ptrdiff_t>(offset));
   return err::kNone;
 }
 

@@ -127,6 +127,7 @@ int32_t TableHandle::AddRecord(bool append) {
   if (oem_) ConvertRecord(image.data(), true);
   STORE_TRY(file().Insert(StoreEntry(DataKey(table_, record), image)));
   Release();
+  ClearTouched();
   current_ = record;
   last_read_ = image;
   watched_ = false;
@@ -166,6 +167,7 @@ int32_t TableHandle::Fetch(Identifier record) {
   if (!open_) return err::kFileNotOpen;
   OperationEnd end(file_);
   Release();
+  ClearTouched();
   std::optional<StoreEntry> entry;
   STORE_TRY(file().Find(DataKey(table_, record), &entry));
   if (!entry) return err::kRecordNotFound;
@@ -245,6 +247,7 @@ int32_t TableHandle::Put() {
   if (locked_here) locks().Release(file(), record);
   if (error == err::kNone) {
     Release();
+    ClearTouched();
     watched_ = false;
   }
   return error;
@@ -279,6 +282,7 @@ int32_t TableHandle::Delete() {
   if (locked_here) locks().Release(file(), record);
   if (error == err::kNone) {
     Release();
+    ClearTouched();
     current_ = 0;
     watched_ = false;
   }
