@@ -2,7 +2,7 @@
 
 #include "store/lock_requests.h"
 #include "tests/platform/child_process.h"
-#include "tests/store/shared_table_fixture.h"
+#include "tests/store/process_table.h"
 
 namespace vaultara::store {
 namespace {
@@ -13,7 +13,7 @@ class RecordHoldTest : public StoreFixture {
   void SetUp() override {
     StoreFixture::SetUp();
     path_ = PathOf("people.zph");
-    DeclaredTable table(path_);
+    ProcessTable table(path_);
     ASSERT_EQ(table.Create(), 0);
     ASSERT_EQ(table.Open(), 0);
     for (Identifier& record : records_) ASSERT_EQ(table.Add("first", &record), 0);
@@ -22,8 +22,8 @@ class RecordHoldTest : public StoreFixture {
   // A child that holds record and keeps it until Finish.
   std::unique_ptr<platform::HoldingChild> HolderOf(Identifier record) {
     return std::make_unique<platform::HoldingChild>([this, record] {
-      static DeclaredTable* table = nullptr;  // lives until the child ends
-      table = new DeclaredTable(path_);
+      static ProcessTable* table = nullptr;  // lives until the child ends
+      table = new ProcessTable(path_);
       if (table->Open() != 0) return -2;
       table->handle().RequestHold();
       return table->Statement(table->handle().Fetch(record));
@@ -37,7 +37,7 @@ class RecordHoldTest : public StoreFixture {
 TEST_F(RecordHoldTest, RecordHeldElsewhereRefusesHoldPutAndDeleteButNotReading) {
   auto holder = HolderOf(records_[1]);
   ASSERT_EQ(holder->setup_result(), 0);
-  DeclaredTable table(path_);
+  ProcessTable table(path_);
   ASSERT_EQ(table.Open(), 0);
   EXPECT_EQ(table.Read(records_[1]), "first");
 
@@ -75,11 +75,11 @@ TEST_F(RecordHoldTest, RecordHeldElsewhereRefusesHoldPutAndDeleteButNotReading) 
 }
 
 TEST_F(RecordHoldTest, HoldLastsUntilReleasePutOrTheNextRead) {
-  DeclaredTable table(path_);
+  ProcessTable table(path_);
   ASSERT_EQ(table.Open(), 0);
   auto other_can_hold = [&](Identifier record) {
     return platform::ExitStatusOf([&] {
-      DeclaredTable other(path_);
+      ProcessTable other(path_);
       if (other.Open() != 0) return 2;
       other.handle().RequestHold();
       return other.Statement(other.handle().Fetch(record)) == 0 ? 0 : 1;
@@ -105,12 +105,12 @@ TEST_F(RecordHoldTest, HoldLastsUntilReleasePutOrTheNextRead) {
 }
 
 TEST_F(RecordHoldTest, WatchedRecordChangedElsewhereIsNotOverwritten) {
-  DeclaredTable table(path_);
+  ProcessTable table(path_);
   ASSERT_EQ(table.Open(), 0);
   table.handle().RequestWatch();
   ASSERT_EQ(table.Read(records_[0]), "first");
   const int changed = platform::ExitStatusOf([&] {
-    DeclaredTable other(path_);
+    ProcessTable other(path_);
     if (other.Open() != 0 || other.Read(records_[0]) != "first") return 2;
     other.SetName("theirs");
     return other.Statement(other.handle().Put());
@@ -129,12 +129,12 @@ TEST_F(RecordHoldTest, WatchedRecordChangedElsewhereIsNotOverwritten) {
 }
 
 TEST_F(RecordHoldTest, TableLockWithSecondsFailsWhileHeldElsewhere) {
-  DeclaredTable table(path_);
+  ProcessTable table(path_);
   ASSERT_EQ(table.Open(), 0);
   const Identifier number = table.handle().table_number();
   platform::HoldingChild locker([&] {
-    static DeclaredTable* other = nullptr;
-    other = new DeclaredTable(path_);
+    static ProcessTable* other = nullptr;
+    other = new ProcessTable(path_);
     if (other->Open() != 0) return -2;
     return LockTable(platform::RealPlatform(), *other->handle().registered_file()->locks, number,
                      nullptr, 0);

@@ -15,9 +15,9 @@ namespace vaultara::store {
 // The table "people" of a store file as one process declares and opens it:
 // records of a LONG and a 20-byte STRING, no keys, with its own registry (a
 // forked child builds its own).
-class DeclaredTable {
+class ProcessTable {
  public:
-  explicit DeclaredTable(const std::string& path, uint32_t access_mode = 0x42)
+  explicit ProcessTable(const std::string& path, uint32_t access_mode = 0x42)
       : registry_(platform::RealPlatform()), name_(path + "\\!people") {
     data::RecordDeclarationBuilder builder;
     builder.Long("PEO:ID").String("PEO:NAME", 20);
