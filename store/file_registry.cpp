@@ -2,20 +2,9 @@
 
 #include <algorithm>
 
+#include "store/commit_policy.h"
+
 namespace vaultara::store {
-
-namespace {
-
-bool SamePathNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    auto fold = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; };
-    if (fold(a[i]) != fold(b[i])) return false;
-  }
-  return true;
-}
-
-}  // namespace
 
 std::string FileRegistry::FullPath(const std::string& path) const {
   if (!path.empty() && path.front() == '/') return path;
@@ -28,7 +17,7 @@ std::string FileRegistry::FullPath(const std::string& path) const {
 RegisteredFile* FileRegistry::Find(const std::string& path) {
   const std::string full = FullPath(path);
   for (auto& file : files_) {
-    if (SamePathNoCase(file->path, full)) return file.get();
+    if (file->path == full) return file.get();
   }
   return nullptr;
 }
@@ -44,8 +33,9 @@ Status FileRegistry::Acquire(const std::string& path, platform::OpenMode mode,
   auto entry = std::make_unique<RegisteredFile>();
   entry->path = FullPath(path);
   entry->mode = mode;
-  Status status =
-      StoreFile::Open(platform_, entry->path, mode, disposition, password, &entry->file, locks_);
+  entry->locks = std::make_unique<FileLocks>(platform_, SharingOf(mode.share));
+  Status status = StoreFile::Open(platform_, entry->path, mode, disposition, password, &entry->file,
+                                  *entry->locks);
   if (!status.ok()) return status;
   entry->uses = 1;
   files_.push_back(std::move(entry));
@@ -54,23 +44,46 @@ Status FileRegistry::Acquire(const std::string& path, platform::OpenMode mode,
 }
 
 Status FileRegistry::Release(RegisteredFile* file) {
-  auto it = std::find_if(files_.begin(), files_.end(),
-                         [file](const auto& entry) { return entry.get() == file; });
-  if (it == files_.end()) return Status::Ok();
-  Status status;
-  if (--file->uses > 0) {
-    status = file->file->Commit();
-  } else {
-    status = file->file->Commit();
-    if (status.ok()) status = file->file->Truncate();
-    files_.erase(it);
+  if (std::none_of(files_.begin(), files_.end(),
+                   [file](const auto& entry) { return entry.get() == file; })) {
+    return Status::Ok();
   }
-  return status;
+  if (file->uses > 0) --file->uses;
+  // In a transaction this neither commits nor closes.
+  Status status = FlushDeferred(*file->file);
+  if (file->uses > 0 || file->file->in_transaction()) return status;
+  const Status closed = Close(file, status.ok());
+  return status.ok() ? closed : status;
 }
 
-}  // namespace vaultara::store
+void FileRegistry::ReleaseAfterFault(RegisteredFile* file, uint32_t table) {
+  file->file->Discard();
+  file->locks->ReleaseHold(table, nullptr);
+  if (file->uses > 0) --file->uses;
+  if (file->uses == 0 && !file->file->in_transaction()) Close(file, false);
+}
 
-namespace vaultara::store {
+Status FileRegistry::CloseUnused() {
+  Status first;
+  std::vector<RegisteredFile*> unused;
+  for (auto& entry : files_) {
+    if (entry->uses == 0 && !entry->file->in_transaction()) unused.push_back(entry.get());
+  }
+  for (RegisteredFile* file : unused) {
+    Status status = FlushDeferred(*file->file);
+    const Status closed = Close(file, status.ok());
+    if (status.ok()) status = closed;
+    if (first.ok()) first = status;
+  }
+  return first;
+}
+
+Status FileRegistry::Close(RegisteredFile* file, bool cut) {
+  const Status status = cut ? file->file->Truncate() : Status::Ok();
+  files_.erase(std::find_if(files_.begin(), files_.end(),
+                            [file](const auto& entry) { return entry.get() == file; }));
+  return status;
+}
 
 FileRegistry& ProcessFiles() {
   static FileRegistry registry(platform::RealPlatform());

@@ -1,5 +1,11 @@
 #pragma once
 
+#include <cstdint>
+
+namespace vaultara::platform {
+class File;
+}
+
 namespace vaultara::store {
 
 class StoreFile;
@@ -9,9 +15,17 @@ class StoreFile;
 // while it commits, and the decision whether an unfinished journal belongs to
 // a transaction that completed. This default implementation takes no locks
 // and always replays, which is right for a file no other process opens.
+//
+// A StoreFile calls each Take only while it does not hold that lock yet
+// (taking a held lock again must do no harm) and each Release possibly
+// without holding it.
 class LockProtocol {
  public:
   virtual ~LockProtocol() = default;
+
+  // Hands over the OS file the locks are taken on, before the first
+  // validation; it lives as long as the StoreFile.
+  virtual void Attach(platform::File& file) { (void)file; }
 
   virtual void TakeReaderSlot() {}
   virtual void ReleaseReaderSlot() {}
@@ -19,6 +33,22 @@ class LockProtocol {
   virtual void ReleaseWriterLock() {}
   virtual void TakeAllReaderSlots() {}
   virtual void ReleaseAllReaderSlots() {}
+  // Around copying a pending journal home or resetting it, in write mode.
+  virtual void TakeRecoveryLock() {}
+  virtual void ReleaseRecoveryLock() {}
+
+  // Record holds and table locks by id (record or table number), taken
+  // without waiting for owner; false when someone else holds it. Owners are
+  // the tables of this process (nullptr when they are not told apart).
+  virtual bool TakeHold(uint32_t id, const void* owner) {
+    (void)id;
+    (void)owner;
+    return true;
+  }
+  virtual void ReleaseHold(uint32_t id, const void* owner) {
+    (void)id;
+    (void)owner;
+  }
 
   // Called while a pending journal is in force (its pages readable through
   // file); true replays it, false discards it.

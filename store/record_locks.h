@@ -31,7 +31,10 @@ class RecordLocks {
   }
 };
 
-// The default: no record locks.
+// No record locks at all.
 RecordLocks& NoRecordLocks();
+// The record locks of each file's own lock protocol (FileLocks for the files
+// of a FileRegistry), which is what tables use unless told otherwise.
+RecordLocks& StoreRecordLocks();
 
 }  // namespace vaultara::store

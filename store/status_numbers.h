@@ -22,9 +22,11 @@ inline constexpr int kEntryMissing = 1781;  // entry to delete not in the tree
 inline constexpr int kMovedPageEmpty = 1891;
 inline constexpr int kParentNotFound = 1894;
 inline constexpr int kShortPageRead = 2172;
-inline constexpr int kReadLength = 2272;  // read not a multiple of 64 bytes
+inline constexpr int kTooManyFolders = 2183;  // a transaction over more than 100 folders
+inline constexpr int kReadLength = 2272;      // read not a multiple of 64 bytes
 inline constexpr int kReadFailed = 2277;
 inline constexpr int kWriteLength = 2286;  // write not a multiple of 64 bytes
 inline constexpr int kSeekFailed = 2341;
+inline constexpr int kLockFailed = 2400;  // a lock call failed other than by a conflict
 
 }  // namespace vaultara::store::status

@@ -32,7 +32,9 @@ StoreFile::StoreFile(platform::Platform& platform, std::string path,
       path_(std::move(path)),
       file_(std::move(file), std::move(key)),
       locks_(locks),
-      tree_(*this) {}
+      tree_(*this) {
+  locks_.Attach(file_.file());
+}
 
 StoreFile::~StoreFile() = default;
 
@@ -103,14 +105,26 @@ void StoreFile::EnsureValidated() {
   validated_ = true;
 }
 
+void StoreFile::EndOperation() {
+  if (read_mode_) locks_.ReleaseReaderSlot();
+  validated_ = false;
+}
+
+void StoreFile::ReturnToReadMode() {
+  if (read_mode_ || changes_pending_) return;
+  locks_.ReleaseWriterLock();
+  read_mode_ = true;
+  validated_ = false;
+}
+
 Status StoreFile::BeginWrite() {
   if (!read_mode_) return Status::Ok();
   locks_.ReleaseReaderSlot();
   read_mode_ = false;
   validated_ = false;
-  // A journal read in read mode is still pending on disk; writing starts by
-  // replaying it.
-  if (!journal_map_.empty()) header_valid_ = false;
+  // A journal met in read mode is still pending on disk; writing starts by
+  // replaying or discarding it for good.
+  if (disk_header_.JournalPending()) header_valid_ = false;
   return Status::Ok();
 }
 
@@ -311,15 +325,27 @@ void StoreFile::LoadHeader() {
 
   bool damaged = false;
   ReadJournal(&damaged);
-  if (!damaged && locks_.JournalCompleted(*this)) {
-    if (!read_mode_) ReplayJournal();
-    // In read mode the journal map stays in force: pages are read from their
-    // journal copies and the file is not written.
+  const bool replay = !damaged && locks_.JournalCompleted(*this);
+  if (read_mode_) {
+    // In read mode a completed journal stays in force (pages are read from
+    // their journal copies) and the file is not written.
+    if (replay) return;
+    DropCache();
+    header_ = disk_header_;
+    return;
+  }
+  struct RecoveryLock {
+    explicit RecoveryLock(LockProtocol& locks) : locks(locks) { locks.TakeRecoveryLock(); }
+    ~RecoveryLock() { locks.ReleaseRecoveryLock(); }
+    LockProtocol& locks;
+  } recovery(locks_);
+  if (replay) {
+    ReplayJournal();
     return;
   }
   DropCache();
   header_ = disk_header_;
-  if (!read_mode_) ResetJournal(disk_header_);
+  ResetJournal(disk_header_);
 }
 
 void StoreFile::ReadJournal(bool* damaged) {
@@ -428,12 +454,12 @@ void StoreFile::PlaceChangedPages() {
 
 Status StoreFile::CommitJournal() {
   if (!changes_pending_) return Status::Ok();
-  locks_.TakeAllReaderSlots();
   uint64_t original_size = 0;
   bool header_written = false;
   Status status;
   try {
     status = Guarded([&] {
+      locks_.TakeAllReaderSlots();
       EnsureValidated();
       RequireWriteMode(status::kHeaderChangeInReadMode);
       if (file_.Size(&original_size) != platform::syserr::kOk) original_size = 0;
@@ -471,7 +497,9 @@ Status StoreFile::CommitJournal() {
       WriteHeaderAt(0, pointer);
       FlushOrRecord();
       if (write_error_ != 0) throw WriteFailed{write_error_};
+      header_before_commit_ = disk_header_;
       disk_header_ = pointer;
+      journal_written_ = true;
       platform_.Checkpoint("commit.journal-committed");
     });
   } catch (const WriteFailed& failed) {
@@ -526,6 +554,7 @@ Status StoreFile::CommitHome() {
     status = Status::SystemError(failed.error);
   }
   write_error_ = 0;
+  journal_written_ = false;
   cache_.DropChanged();
   changes_pending_ = false;
   next_temporary_ = 0;
@@ -542,13 +571,32 @@ Status StoreFile::CommitHome() {
   return status;
 }
 
+Status StoreFile::CancelJournal() {
+  platform::SysError error = 0;
+  if (journal_written_) {
+    // Phase 1 wrote pages only into the journal or beyond the old end of the
+    // page area, so the old header describes the old state exactly.
+    StoreHeader header = header_before_commit_;
+    header.change_counter += 1;
+    write_error_ = 0;
+    WriteHeaderAt(0, header);
+    FlushOrRecord();
+    error = write_error_;
+    write_error_ = 0;
+  }
+  Discard();
+  return error == 0 ? Status::Ok() : Status::SystemError(error);
+}
+
 void StoreFile::Discard() {
   changes_pending_ = false;
+  journal_written_ = false;
   header_valid_ = false;
   header_.signature = {};
   DropCache();
   locks_.ReleaseWriterLock();
   locks_.ReleaseAllReaderSlots();
+  locks_.ReleaseReaderSlot();
   read_mode_ = true;
   validated_ = false;
 }

@@ -42,10 +42,14 @@ class StoreFile : private PageSource {
   // cache, replaying or discarding a pending journal) when the file on disk
   // changed since it was cached. Operations call it themselves when needed.
   Status Validate();
-  // Ends an operation: the next one validates again.
-  void EndOperation() { validated_ = false; }
+  // Ends an operation: the next one validates again. In read mode the
+  // reader slot taken at validation is given back.
+  void EndOperation();
   // Switches to write mode; changes are refused in read mode (1194, 1203).
   Status BeginWrite();
+  // Returns from write mode to read mode when nothing is pending (a commit
+  // does it otherwise), giving back the writer lock.
+  void ReturnToReadMode();
 
   Status Find(std::string_view key, std::optional<StoreEntry>* entry);
   Status Successor(std::string_view key, std::optional<StoreEntry>* entry);
@@ -71,8 +75,13 @@ class StoreFile : private PageSource {
   Status CommitJournal();
   // Phase 2: writes the changed pages home and resets the journal.
   Status CommitHome();
+  // Undoes a phase 1 whose phase 2 has not run: the header at offset 0 is
+  // written back as it was before the commit (no journal pending) and the
+  // pending changes are discarded. Anything else pending is just discarded.
+  Status CancelJournal();
   // Drops every pending change and cached page; the header is read again at
-  // the next operation.
+  // the next operation. Gives back every lock the file holds for reading or
+  // writing.
   void Discard();
   // Cuts the file at the end of the page area (not while a journal is
   // pending or a transaction runs).
@@ -80,9 +89,14 @@ class StoreFile : private PageSource {
 
   bool read_mode() const { return read_mode_; }
   bool changes_pending() const { return changes_pending_; }
-  // The pages changed since the last commit (what the next commit writes).
+  // Pages changed since the last commit.
   size_t changed_pages() const { return cache_.changed().size(); }
+  // Phase 1 has run and phase 2 has not.
+  bool journal_written() const { return journal_written_; }
   void set_in_transaction(bool on) { in_transaction_ = on; }
+  bool in_transaction() const { return in_transaction_; }
+  platform::Platform& platform() { return platform_; }
+  LockProtocol& locks() { return locks_; }
   // The header as this file currently sees it.
   const StoreHeader& header() const { return header_; }
   const std::string& path() const { return path_; }
@@ -136,6 +150,8 @@ class StoreFile : private PageSource {
   bool read_mode_ = true;
   bool changes_pending_ = false;
   bool in_transaction_ = false;
+  bool journal_written_ = false;
+  StoreHeader header_before_commit_;    // the header at offset 0 before phase 1
   platform::SysError write_error_ = 0;  // sticky within a commit
   int32_t next_temporary_ = 0;
   uint32_t old_end_ = 0;                                // page area end when the commit began

@@ -5,6 +5,7 @@
 
 #include "data/error_texts.h"
 #include "platform/code_page.h"
+#include "store/commit_policy.h"
 #include "store/declaration_stream.h"
 #include "store/entry_cursor.h"
 #include "store/store_file.h"
@@ -40,7 +41,7 @@ TableHandle::TableHandle(data::FileControlBlock& file, platform::Platform& platf
     : fcb_(file), platform_(platform), services_(services) {
   if (services_.files == nullptr) services_.files = &ProcessFiles();
   if (services_.keys == nullptr) services_.keys = &NoKeys();
-  if (services_.locks == nullptr) services_.locks = &NoRecordLocks();
+  if (services_.locks == nullptr) services_.locks = &StoreRecordLocks();
   oem_ = file.HasAttribute(data::attribute::kOem);
   TakeNames();
   program_ = TableDeclaration::FromControlBlock(file);
@@ -145,9 +146,7 @@ int32_t TableHandle::ErrorOf(const Status& status) {
 
 int32_t TableHandle::Commit() {
   if (file_ == nullptr) return err::kNone;
-  const Status status = file().Commit();
-  file().EndOperation();
-  return ErrorOf(status);
+  return ErrorOf(FinishOperation(file()));
 }
 
 // ---- Files --------------------------------------------------------------
@@ -290,6 +289,12 @@ int32_t TableHandle::Close() {
   open_ = false;
   current_ = 0;
   watched_ = false;
+  if (fault_status_ != 0) {
+    // Nothing of a faulted operation is committed; its locks are given back.
+    files().ReleaseAfterFault(file, table_);
+    clear_fault();
+    return err::kNone;
+  }
   return ErrorOf(files().Release(file));
 }
 
