@@ -2,8 +2,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "data/error_texts.h"
 #include "data/character_tables.h"
+#include "data/error_texts.h"
 #include "data/open_file_registry.h"
 #include "data/state_bits.h"
 #include "store/table_name.h"

@@ -82,11 +82,11 @@ data::DriverRegistration ZephyronRegistration() {
                   17, 72, 86, 18, 19, 20, 21, 22, 23, 24, 65, 25, 26, 27, 28, 61, 62, 31, 30,
                   54, 32, 33, 66, 67, 36, 37, 38, 63, 64, 40, 60, 41, 42, 43, 44, 47, 45, 46,
                   71, 85, 48, 49, 56, 50, 58, 34, 75, 76, 77, 78, 79, 98, 99, 102};
-  r.field_types = {FieldType::kByte,    FieldType::kShort,   FieldType::kUShort,
-                   FieldType::kDate,    FieldType::kTime,    FieldType::kLong,
-                   FieldType::kULong,   FieldType::kSReal,   FieldType::kReal,
-                   FieldType::kDecimal, FieldType::kString,  FieldType::kCString,
-                   FieldType::kPString, FieldType::kMemo,    FieldType::kBlob,
+  r.field_types = {FieldType::kByte,    FieldType::kShort,  FieldType::kUShort,
+                   FieldType::kDate,    FieldType::kTime,   FieldType::kLong,
+                   FieldType::kULong,   FieldType::kSReal,  FieldType::kReal,
+                   FieldType::kDecimal, FieldType::kString, FieldType::kCString,
+                   FieldType::kPString, FieldType::kMemo,   FieldType::kBlob,
                    FieldType::kGroup,   FieldType::kArray};
   r.description = "Zephyron record store";
   r.max_record_length = 15000;
@@ -411,7 +411,7 @@ void ZephyronDriver::PerformTable(data::OperationCall& call, ZephyronState& stat
           if (call.number == 0) memo.buffer->clear();
           continue;
         }
-        const char fill = call.number > 0 ? '\xFF'
+        const char fill = call.number > 0                             ? '\xFF'
                           : call.number < 0 || memo.declared.binary() ? '\0'
                                                                       : ' ';
         std::fill(memo.buffer->begin(), memo.buffer->end(), fill);
@@ -558,12 +558,12 @@ void ZephyronDriver::PerformBlobs(data::OperationCall& call, ZephyronState& stat
       return;
     }
     case Op::kBlobSetProp:
-      call.error = table.SetBlobProperty(memo, static_cast<TableHandle::BlobProperty>(call.property),
-                                         call.text(0));
+      call.error = table.SetBlobProperty(
+          memo, static_cast<TableHandle::BlobProperty>(call.property), call.text(0));
       return;
     case Op::kBlobGetProp:
-      call.error = table.GetBlobProperty(memo, static_cast<TableHandle::BlobProperty>(call.property),
-                                         &call.text_result);
+      call.error = table.GetBlobProperty(
+          memo, static_cast<TableHandle::BlobProperty>(call.property), &call.text_result);
       return;
     default:
       call.error = err::kUnsupportedFunction;

@@ -79,9 +79,8 @@ void ZephyronDriver::PerformSequence(data::OperationCall& call, ZephyronState& s
       uint32_t record = 0;
       std::string unused;
       ReadPosition(call.text(0), 0, &record, &unused);
-      call.error = ReadRecord(state, [&] {
-        return record == 0 ? err::kRecordNotFound : table.Fetch(record);
-      });
+      call.error = ReadRecord(
+          state, [&] { return record == 0 ? err::kRecordNotFound : table.Fetch(record); });
       return;
     }
     case Op::kRegetKey:
@@ -183,8 +182,8 @@ int32_t ZephyronDriver::FindCandidate(ZephyronState& state, bool forward, Candid
     switch (s.mode) {
       case Mode::kRecordOrder:
         status = s.inclusive ? file.Find(DataKey(t, s.record), &entry)
-                 : forward ? file.Successor(DataKey(t, s.record), &entry)
-                         : file.Predecessor(DataKey(t, s.record), &entry);
+                 : forward   ? file.Successor(DataKey(t, s.record), &entry)
+                             : file.Predecessor(DataKey(t, s.record), &entry);
         break;
       case Mode::kTableStart:
         status = forward ? file.Successor(DataKey(t, 0), &entry) : last_data();

@@ -77,10 +77,10 @@ struct SavedState {
   std::optional<uint32_t> hold_seconds;
   uint8_t last_sequence_op = 0;  // NEXT, PREVIOUS, SKIP, a SET or a RESET; 0 none
   int32_t last_sequence_result = 0;
-  Sequence sequence;                    // as it stood
-  uint32_t current = 0;                 // the current record number
-  std::optional<std::string> stored;    // the current record as stored then
-  std::vector<char> record;             // the record buffer
+  Sequence sequence;                  // as it stood
+  uint32_t current = 0;               // the current record number
+  std::optional<std::string> stored;  // the current record as stored then
+  std::vector<char> record;           // the record buffer
 };
 
 // What the driver keeps for one file control block.
@@ -111,7 +111,9 @@ class ZephyronState : public data::DriverState {
   int32_t progress_setting = 0;
   std::optional<PendingBuild> pending_build;
 
-  int latched() const { return table && table->fault_status() != 0 ? table->fault_status() : fault; }
+  int latched() const {
+    return table && table->fault_status() != 0 ? table->fault_status() : fault;
+  }
 };
 
 }  // namespace vaultara::store

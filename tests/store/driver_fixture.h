@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,6 +28,7 @@ struct DriverTable {
   data::FileControlBlock fcb;
   data::KeyControlBlock* by_id = nullptr;
   data::KeyControlBlock* by_name = nullptr;
+  std::map<int32_t, int32_t> pointers;  // record number by id
 
   DriverTable(ZephyronDriver& driver, const std::string& path, const std::string& table) {
     data::RecordDeclarationBuilder builder;
@@ -60,7 +62,9 @@ struct DriverTable {
   }
   int32_t Add(int32_t id, const std::string& text = "") {
     Set(id, text.empty() ? "n" + std::to_string(id) : text);
-    return data::Add(fcb);
+    const int32_t error = data::Add(fcb);
+    if (error == 0) pointers[id] = data::PointerFile(fcb);
+    return error;
   }
   // The id read by a statement, or -error when it failed.
   int32_t Read(int32_t outcome) const { return outcome == 0 ? Id() : -outcome; }

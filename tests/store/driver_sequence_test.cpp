@@ -100,12 +100,12 @@ TEST_F(Sequencing, KeyValueStartsAndDuplicates) {
   EXPECT_EQ(Next(), 1);
   // SETkeykeyptr: that value and record number, then key order.
   people_->Set(0, "bob");
-  ASSERT_EQ(data::SetKeyKeyPtr(*people_->by_name, 3), 0);
+  ASSERT_EQ(data::SetKeyKeyPtr(*people_->by_name, people_->pointers[3]), 0);
   EXPECT_EQ(Next(), 3);
   EXPECT_EQ(Next(), 5);
   // SETkeyptr: key order from the entry of that record; a missing record
   // starts at the last entry.
-  ASSERT_EQ(data::SetKeyPtr(*people_->by_name, 3), 0);
+  ASSERT_EQ(data::SetKeyPtr(*people_->by_name, people_->pointers[3]), 0);
   EXPECT_EQ(Next(), 3);
   EXPECT_EQ(Next(), 5);
   ASSERT_EQ(data::SetKeyPtr(*people_->by_name, 99), 0);
@@ -143,9 +143,9 @@ TEST_F(Sequencing, KeyOrderPassesOverAnEntryWhoseRecordWasDeleted) {
   CreateWith({10, 20, 30});
   ASSERT_EQ(data::SetKey(*people_->by_id), 0);
   EXPECT_EQ(Next(), 10);
-  ASSERT_EQ(people_->Read(data::GetFilePtr(people_->fcb, 2)), 20);
+  ASSERT_EQ(people_->Read(data::GetFilePtr(people_->fcb, people_->pointers[20])), 20);
   ASSERT_EQ(data::Delete(people_->fcb), 0);
-  ASSERT_EQ(data::SetKeyPtr(*people_->by_id, 1), 0);
+  ASSERT_EQ(data::SetKeyPtr(*people_->by_id, people_->pointers[10]), 0);
   EXPECT_EQ(Next(), 10);
   EXPECT_EQ(Next(), 30);
 }
