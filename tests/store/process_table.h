@@ -14,11 +14,13 @@ namespace vaultara::store {
 
 // The table "people" of a store file as one process declares and opens it:
 // records of a LONG and a 20-byte STRING, no keys, with its own registry (a
-// forked child builds its own).
+// forked child builds its own) or that of another table of the process.
 class ProcessTable {
  public:
-  explicit ProcessTable(const std::string& path, uint32_t access_mode = 0x42)
-      : registry_(platform::RealPlatform()), name_(path + "\\!people") {
+  explicit ProcessTable(const std::string& path, ProcessTable* sharing = nullptr)
+      : own_registry_(platform::RealPlatform()),
+        registry_(sharing ? sharing->registry() : own_registry_),
+        name_(path + "\\!people") {
     data::RecordDeclarationBuilder builder;
     builder.Long("PEO:ID").String("PEO:NAME", 20);
     declaration_ = builder.Build();
@@ -32,11 +34,10 @@ class ProcessTable {
     TableServices services;
     services.files = &registry_;
     TableHandle::Make(fcb_, platform::RealPlatform(), services, &handle_);
-    access_mode_ = access_mode;
   }
 
   int32_t Create() { return handle_->Create(); }
-  int32_t Open() { return handle_->Open(access_mode_); }
+  int32_t Open() { return handle_->Open(0x42); }
   TableHandle& handle() { return *handle_; }
   FileRegistry& registry() { return registry_; }
 
@@ -69,13 +70,13 @@ class ProcessTable {
   }
 
  private:
-  FileRegistry registry_;
+  FileRegistry own_registry_;
+  FileRegistry& registry_;
   std::string name_;
   data::RecordDeclaration declaration_;
   data::FileControlBlock fcb_;
   std::vector<char> record_;
   std::unique_ptr<TableHandle> handle_;
-  uint32_t access_mode_ = 0x42;
 };
 
 }  // namespace vaultara::store
