@@ -53,7 +53,11 @@ TableHandle::~TableHandle() { Close(); }
 
 void TableHandle::TakeNames() {
   if (!name_set_) name_ = std::string(data::TrimRight(fcb_.name.Read()));
-  if (!owner_set_) owner_ = std::string(data::TrimRight(fcb_.owner.Read()));
+  if (!owner_set_) {
+    std::string owner = fcb_.owner.Read();
+    owner.resize(data::TrimRight(owner).size());
+    owner_.Assign(std::move(owner));
+  }
   if (!options_set_) options_ = std::string(data::TrimRight(fcb_.options.Read()));
 }
 void TableHandle::set_name(std::string name) {
@@ -61,7 +65,7 @@ void TableHandle::set_name(std::string name) {
   name_set_ = true;
 }
 void TableHandle::set_owner(std::string owner) {
-  owner_ = std::move(owner);
+  owner_.Assign(std::move(owner));
   owner_set_ = true;
 }
 void TableHandle::set_options(std::string options) {
@@ -154,7 +158,7 @@ int32_t TableHandle::Commit() {
 int32_t TableHandle::AcquireFile(const TableName& name, platform::OpenMode mode,
                                  platform::Disposition disposition, RegisteredFile** file) {
   if (name.path.empty()) return err::kInvalidFilename;
-  return ErrorOf(files().Acquire(name.path, mode, disposition, owner_, file));
+  return ErrorOf(files().Acquire(name.path, mode, disposition, owner_.str(), file));
 }
 
 void TableHandle::CloseFile() {

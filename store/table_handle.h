@@ -10,6 +10,7 @@
 #include "data/character_tables.h"
 #include "data/file_control_block.h"
 #include "platform/platform.h"
+#include "platform/secret.h"
 #include "store/entry_kinds.h"
 #include "store/file_registry.h"
 #include "store/key_maintenance.h"
@@ -68,7 +69,7 @@ class TableHandle {
   void set_owner(std::string owner);
   void set_options(std::string options);
   const std::string& name() const { return name_; }
-  const std::string& owner() const { return owner_; }
+  const std::string& owner() const { return owner_.str(); }
   const std::string& options() const { return options_; }
   // The full path, then "\!" and the table name unless it is "UNNAMED"; the
   // declared name while the table is not open.
@@ -216,7 +217,8 @@ class TableHandle {
   platform::Platform& platform_;
   TableServices services_;
 
-  std::string name_, owner_, options_;
+  std::string name_, options_;
+  platform::SecretString owner_;  // wiped when replaced or freed
   bool name_set_ = false, owner_set_ = false, options_set_ = false;
 
   TableDeclaration declaration_;  // in force while open
