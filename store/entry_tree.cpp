@@ -18,18 +18,22 @@ size_t LowerBound(const std::vector<StoreEntry>& entries, std::string_view key) 
   return static_cast<size_t>(it - entries.begin());
 }
 
-// Index of the first entry whose key is greater than key.
-size_t UpperBound(const std::vector<StoreEntry>& entries, std::string_view key) {
+// Index of the first entry from position from on whose key is greater than key.
+size_t UpperBound(const std::vector<StoreEntry>& entries, std::string_view key, size_t from = 0) {
   auto it = std::upper_bound(
-      entries.begin(), entries.end(), key,
+      entries.begin() + static_cast<ptrdiff_t>(from), entries.end(), key,
       [](std::string_view k, const StoreEntry& e) { return CompareKeys(k, e.key()) < 0; });
   return static_cast<size_t>(it - entries.begin());
 }
 
-// The child slot of an index page that key descends into.
+// The child slot of an index page that key descends into: the last separator
+// not greater than key, the first child when there is none. The first
+// separator never decides: a key below every other separator belongs to the
+// first child whatever it says, and it may lie above keys in that child
+// (insertion does not lower it), even above the separators that follow it.
 size_t ChildSlot(const PageNode& page, std::string_view key) {
-  const size_t above = UpperBound(page.content.entries, key);
-  return above == 0 ? 0 : above - 1;
+  if (page.size() <= 1) return 0;
+  return UpperBound(page.content.entries, key, 1) - 1;
 }
 
 }  // namespace
@@ -238,9 +242,22 @@ bool EntryTree::Delete(std::string_view key) {
   return true;
 }
 
+std::string EntryTree::KeyUnder(const PageNode& page) {
+  // A leaf's first key and every separator after an index page's first are
+  // keys of entries under the page. The first separator may be stale: on the
+  // leftmost path it names whatever entry was first when it was set, and
+  // smaller keys may have arrived since.
+  if (page.level() == 0) return std::string(page.content.entries.front().key());
+  if (page.size() > 1) return std::string(page.content.entries[1].key());
+  PagePin child(pages_.Load(page.content.children.front()));
+  if (child->empty()) Fault(status::kEntriesMisfit);
+  return KeyUnder(*child.get());
+}
+
 EntryTree::ParentSlot EntryTree::FindParent(const PageNode& page) {
   if (page.empty()) Fault(status::kMovedPageEmpty);
-  const std::string_view key = page.content.entries.front().key();
+  // Any key stored under the page leads to it.
+  const std::string key = KeyUnder(page);
   PagePin at(pages_.Root());
   for (;;) {
     if (at->level() == 0 || at->empty()) Fault(status::kParentNotFound);

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -16,8 +17,12 @@ namespace vaultara::store {
 // for each child, a separator: a copy of the key of the child's first entry
 // (no data) with the child's number. A search takes, in each index page, the
 // last separator not greater than the key (the first child when there is
-// none). Pages split when they grow too large and are never merged; a page
-// that becomes empty is freed and its separator removed.
+// none). Insertion never changes a separator, so on the leftmost path a
+// page's first separator may lie above keys that arrived later in its child,
+// even above the separators after it; the first separator therefore never
+// steers a search, nor a parent lookup. Pages split when they grow too large
+// and are never merged; a page that becomes empty is freed and its separator
+// removed.
 class EntryTree {
  public:
   explicit EntryTree(PageSource& pages) : pages_(pages) {}
@@ -39,8 +44,9 @@ class EntryTree {
   bool Delete(std::string_view key);
 
   // The index page and slot whose child pointer names page (found by
-  // descending with the page's first key). Status 1891 for a page without
-  // entries, 1894 when the descent reaches a leaf without meeting it.
+  // descending with the key of an entry stored under the page). Status 1891
+  // for a page without entries, 1894 when the descent reaches a leaf without
+  // meeting it.
   struct ParentSlot {
     PageNode* parent;
     size_t slot;
@@ -68,6 +74,8 @@ class EntryTree {
   };
   using Path = std::vector<Step>;
 
+  // The key of an entry stored under page (which has entries).
+  std::string KeyUnder(const PageNode& page);
   // Descends to the leaf where key belongs, recording the path.
   void Descend(std::string_view key, Path& path);
   std::optional<StoreEntry> Neighbour(std::string_view key, bool forward);

@@ -148,6 +148,37 @@ TEST_F(EntryTreeTest, EmptiedPageIsFreedAndFirstEntryDeletionRenewsItsSeparator)
   EXPECT_EQ(CheckTree(*file, true), 600 - second_leaf.size());
 }
 
+// What a key rebuild does: every key entry goes, leaving a later entry first
+// in the file, and the new ones arrive in ascending order below it. Insertion
+// leaves the first separators on the leftmost path naming that later entry,
+// so index pages there fill with separators below their own first one; they
+// must still be found (and renumbered) when placed at commit.
+TEST_F(EntryTreeTest, KeysArrivingBelowTheFirstSeparatorKeepEveryPageFindable) {
+  auto file = OpenOrFail("rebuild.zph", "pw");
+  // Long keys give index pages few separators, so the tree has three levels.
+  const auto long_key = [](char kind, int n) { return kind + Key(n) + std::string(90, '.'); };
+  ASSERT_TRUE(file->BeginWrite().ok());
+  ASSERT_TRUE(file->Insert(StoreEntry("z counter", "1")).ok());
+  for (int i = 0; i < 3000; ++i) ASSERT_TRUE(file->Insert(StoreEntry(long_key('b', i), "")).ok());
+  ASSERT_TRUE(file->Commit().ok());
+  EXPECT_EQ(PagePin(file->pages().Root())->level(), 2);
+
+  for (int round = 0; round < 2; ++round) {
+    ASSERT_TRUE(file->BeginWrite().ok());
+    for (int i = 0; i < 3000; ++i) ASSERT_TRUE(file->Delete(long_key('b' - round, i)).ok());
+    for (int i = 0; i < 3000; ++i) {
+      ASSERT_TRUE(file->Insert(StoreEntry(long_key('a' - round, i), "")).ok());
+    }
+    ASSERT_EQ(CheckTree(*file, false), 3001u);
+    const Status commit = file->Commit();
+    ASSERT_TRUE(commit.ok()) << commit.number();
+    ASSERT_EQ(CheckTree(*file, true), 3001u);
+  }
+  std::optional<StoreEntry> first;
+  ASSERT_TRUE(file->First(&first).ok());
+  EXPECT_EQ(first->key(), long_key('a' - 1, 0));
+}
+
 TEST_F(EntryTreeTest, SmallEntriesSplitAtTwentyOnceOver4096) {
   auto file = OpenOrFail("split.zph", "pw");
   ASSERT_TRUE(file->BeginWrite().ok());

@@ -14,6 +14,7 @@ using data::key_flag::kIndex;
 class KeyBuildTest : public KeyTableFixture {
  protected:
   void SetUp() override {
+    KeyTableFixture::SetUp();
     data::RecordDeclarationBuilder b;
     b.Long("P:ID").Long("P:A").Long("P:B").String("P:NAME", 12);
     Declare(b);

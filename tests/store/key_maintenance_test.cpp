@@ -14,6 +14,7 @@ using data::key_flag::kOpt;
 class KeyMaintenanceTest : public KeyTableFixture {
  protected:
   void SetUp() override {
+    KeyTableFixture::SetUp();
     data::RecordDeclarationBuilder b;
     b.Long("P:ID").String("P:NAME", 10).String("P:CITY", 8);
     Declare(b);

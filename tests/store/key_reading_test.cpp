@@ -13,6 +13,7 @@ using data::key_flag::kDup;
 class KeyReadingTest : public KeyTableFixture {
  protected:
   void SetUp() override {
+    KeyTableFixture::SetUp();
     data::RecordDeclarationBuilder b;
     b.Long("P:ID").Long("P:N").Real("P:R").String("P:NAME", 6);
     Declare(b);

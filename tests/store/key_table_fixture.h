@@ -18,7 +18,8 @@
 namespace vaultara::store {
 
 // One table with keys in a scratch store file: declare its fields and keys,
-// create and open it, then add records field by field.
+// create and open it, then add records field by field. A test's own SetUp
+// calls KeyTableFixture::SetUp() first, which makes the scratch folder.
 class KeyTableFixture : public platform::ScratchFolder {
  protected:
   static constexpr uint32_t kReadWriteDenyNone = 0x42;
@@ -134,7 +135,11 @@ class KeyTableFixture : public platform::ScratchFolder {
   StoreKeys keys_{platform_};
   std::unique_ptr<TableHandle> table_;
 
-  void TearDown() override { table_.reset(); }
+  // Closes the table before its scratch folder goes.
+  void TearDown() override {
+    table_.reset();
+    ScratchFolder::TearDown();
+  }
 };
 
 }  // namespace vaultara::store

@@ -5,6 +5,7 @@
 #include <set>
 #include <string>
 
+#include "store/store_fault.h"
 #include "store/store_file.h"
 
 namespace vaultara::store {
@@ -12,7 +13,8 @@ namespace vaultara::store {
 // Walks the whole tree of file and checks its structure: levels fall by one
 // towards the leaves, keys ascend across the whole tree, a separator other
 // than a page's first equals its child's first key, only the root may be
-// empty. When placed (after a commit), every page lies on a slot of its
+// empty, and the parent lookup that renumbering uses finds every other page
+// in the slot that names it. When placed (after a commit), every page lies on a slot of its
 // region and every slot of every region holds exactly one page of the tree.
 // Returns the number of entries.
 inline size_t CheckTree(StoreFile& file, bool placed) {
@@ -23,11 +25,12 @@ inline size_t CheckTree(StoreFile& file, bool placed) {
   size_t entries = 0;
   struct Walker {
     PageSource& pages;
+    EntryTree& tree;
     std::set<int32_t>& seen;
     std::string& last_key;
     bool& any;
     size_t& entries;
-    void Walk(int32_t number, int level, bool is_root) {
+    void Walk(int32_t number, int level, bool is_root, int32_t parent, size_t slot) {
       PagePin page(is_root ? pages.Root() : pages.Load(number));
       EXPECT_TRUE(seen.insert(page->number).second) << "page reached twice";
       if (level >= 0) {
@@ -35,6 +38,16 @@ inline size_t CheckTree(StoreFile& file, bool placed) {
       }
       if (!is_root) {
         EXPECT_FALSE(page->empty()) << page->number;
+        if (!page->empty()) {
+          try {
+            const EntryTree::ParentSlot where = tree.FindParent(*page.get());
+            EXPECT_EQ(where.parent->number, parent) << "parent of page " << page->number;
+            EXPECT_EQ(where.slot, slot) << "slot of page " << page->number;
+          } catch (const StoreFault& fault) {
+            ADD_FAILURE() << "no parent found for page " << page->number << ": fault "
+                          << fault.number();
+          }
+        }
       }
       EXPECT_EQ(page->budget, BudgetOf(page->content));
       if (page->level() == 0) {
@@ -56,11 +69,11 @@ inline size_t CheckTree(StoreFile& file, bool placed) {
           PagePin first(pages.Load(child));
           EXPECT_EQ(separator, std::string(first->content.entries.front().key()));
         }
-        Walk(child, page->level() - 1, false);
+        Walk(child, page->level() - 1, false, page->number, slot);
       }
     }
-  } walker{pages, seen, last_key, any, entries};
-  walker.Walk(0, -1, true);
+  } walker{pages, file.tree(), seen, last_key, any, entries};
+  walker.Walk(0, -1, true, 0, 0);
   if (placed) {
     const StoreHeader& header = file.header();
     std::set<int32_t> slots;
