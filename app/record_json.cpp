@@ -270,6 +270,17 @@ bool StoreField(const data::FieldDescriptor& f, const JsonValue& value, char* re
   return true;
 }
 
+// Blanks the text memos and empties the blobs.
+void ClearMemos(data::FileControlBlock& file) {
+  for (auto& memo : file.memos) {
+    if (memo->flags & data::memo_flag::kBlob) {
+      memo->buffer.clear();
+    } else {
+      std::fill(memo->buffer.begin(), memo->buffer.end(), ' ');
+    }
+  }
+}
+
 std::string MemoName(const data::MemoControlBlock& memo) {
   return memo.external_name.empty() ? memo.label : memo.external_name;
 }
@@ -314,8 +325,8 @@ JsonValue RecordToJson(TableLayout& table) {
 bool RecordFromJson(const JsonValue& json, TableLayout& table, std::string* error) {
   data::FileControlBlock& file = table.file();
   const data::RecordDeclaration& declaration = table.record_declaration();
+  ClearMemos(file);
   data::ClearRecord(declaration, table.record(), 0);
-  for (auto& memo : file.memos) std::fill(memo->buffer.begin(), memo->buffer.end(), ' ');
   if (!json.is_object()) {
     *error = "a record must be a JSON object";
     return false;
@@ -357,7 +368,7 @@ bool RecordFromJson(const JsonValue& json, TableLayout& table, std::string* erro
       continue;
     }
     data::ClearRecord(declaration, table.record(), 0);
-    for (auto& m : file.memos) std::fill(m->buffer.begin(), m->buffer.end(), ' ');
+    ClearMemos(file);
     return false;
   }
   for (const auto& [number, bytes] : blobs) {

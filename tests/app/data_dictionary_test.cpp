@@ -134,7 +134,8 @@ TEST(DataDictionaryTest, KeysMemosAttributesAndVariables) {
     EXPECT_EQ(t->file.owner.length, 100);
     EXPECT_EQ(t->file.owner.Read(), "sesame");
   }
-  EXPECT_EQ(std::string(data::TrimRight(d.pro.file.name.Read())), "/home/ann/mine.vapwd\\!Products");
+  EXPECT_EQ(std::string(data::TrimRight(d.pro.file.name.Read())),
+            "/home/ann/mine.vapwd\\!Products");
   EXPECT_EQ(std::string(data::TrimRight(d.typa.file.name.Read())), "/home/ann/mine.vapwd\\!Types");
   EXPECT_EQ(d.typa.file.name.data, d.typ.file.name.data);
   EXPECT_EQ(d.vena.file.name.data, d.ven.file.name.data);
@@ -142,9 +143,9 @@ TEST(DataDictionaryTest, KeysMemosAttributesAndVariables) {
   EXPECT_EQ(d.pro.file.name.length, 200);
   EXPECT_EQ(d.dum.file.name.length, 1);
   EXPECT_EQ(d.dum.file.name.data[0], ' ');
-  EXPECT_EQ(std::string(data::TrimRight(
-                std::string_view(d.globals.password_file_name.data(), 255))),
-            "/home/ann/mine.vapwd");
+  EXPECT_EQ(
+      std::string(data::TrimRight(std::string_view(d.globals.password_file_name.data(), 255))),
+      "/home/ann/mine.vapwd");
   EXPECT_EQ(d.globals.category_kind, 1);
   EXPECT_EQ(CategoryKindName(1), "Product Categories");
   EXPECT_EQ(CategoryKindName(2), "");
@@ -208,8 +209,8 @@ class PasswordFileTest : public platform::ScratchFolder {
 TEST_F(PasswordFileTest, TablesAppearAsTheyAreFirstOpenedAndDummyNever) {
   ASSERT_EQ(OpenOrCreate(dictionary_.typ), 0);
   EXPECT_EQ(TablesInFile(), std::vector<std::string>{"TYPES"});
-  for (DictionaryTable* t : {&dictionary_.pro, &dictionary_.typa, &dictionary_.ven,
-                             &dictionary_.vena}) {
+  for (DictionaryTable* t :
+       {&dictionary_.pro, &dictionary_.typa, &dictionary_.ven, &dictionary_.vena}) {
     ASSERT_EQ(OpenOrCreate(*t), 0) << t->prefix;
   }
   EXPECT_EQ(TablesInFile(), (std::vector<std::string>{"PRODUCTS", "TYPES", "VENDORS"}));
