@@ -65,5 +65,18 @@ TEST_F(DriverBuilds, ProgressEventsMakeTheBuildWaitForBuildEvent) {
   EXPECT_TRUE(messages.empty());
 }
 
+TEST_F(DriverBuilds, DynamicIndexWithAFilter) {
+  data::KeyControlBlock& index = people_->fcb.AddKey("PEO:DYN", data::key_flag::kIndex, {});
+  CreateWith({5, 3, 4, 1, 2});
+  EXPECT_EQ(data::SetKey(index), err::kKeyFileMustBeRebuilt);
+  EXPECT_EQ(data::BuildDyn(index, ""), err::kInvalidIndexString);
+  ASSERT_EQ(data::BuildDynFilter(index, "-PEO:ID", "PEO:ID > 2"), 0);
+  ASSERT_EQ(data::SetKey(index), 0);
+  EXPECT_EQ(Next(), 5);
+  EXPECT_EQ(Next(), 4);
+  EXPECT_EQ(Next(), 3);
+  EXPECT_EQ(Next(), -err::kRecordNotAvailable);
+}
+
 }  // namespace
 }  // namespace vaultara::store
