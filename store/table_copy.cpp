@@ -77,7 +77,11 @@ int32_t TableHandle::CopyTable(const std::string& target, bool rename) {
   if (to.path.empty()) return err::kInvalidFilename;
   const bool opened_here = !open_;
   if (opened_here) {
-    const int32_t error = Open(rename ? kReadWriteDenyNone : kReadDenyNone);
+    // A copy into the source's own file writes through the source's opening
+    // (one physical file is opened once per process), so it needs write
+    // access too.
+    const bool into_own_file = TableName::Split(name_, platform_).path == to.path;
+    const int32_t error = Open(rename || into_own_file ? kReadWriteDenyNone : kReadDenyNone);
     if (error != err::kNone) return error;
   }
   RegisteredFile* target_file = nullptr;

@@ -149,6 +149,15 @@ TEST_F(TableCopyTest, RenameOntoAnExistingTableFailsAndCopyReplacesIt) {
   numbers.clear();
   EXPECT_EQ(Rows(*renamed, &numbers), rows);
   EXPECT_EQ(renamed->handle->table_number(), number);
+  ASSERT_EQ(renamed->handle->Close(), 0);
+
+  // A closed table copied to another name in its own file: both tables then
+  // hold every row.
+  ASSERT_EQ(renamed->handle->Copy(PathOf("a.zph") + "\\!twin"), 0);
+  auto twin = WithMemo("a.zph\\!twin", false);
+  numbers.clear();
+  EXPECT_EQ(Rows(*twin, &numbers), rows);
+  EXPECT_NE(twin->handle->table_number(), number);
 }
 
 TEST_F(TableCopyTest, PlainNamesCopyAndRenameTheWholeFile) {
