@@ -12,6 +12,8 @@
 #include "data/file_control_block.h"
 #include "data/record_declaration.h"
 #include "data/statements.h"
+#include "store/file_info.h"
+#include "store/integrity_check.h"
 #include "store/zephyron_driver.h"
 #include "tests/platform/scratch_folder.h"
 
@@ -81,8 +83,17 @@ class DriverFixture : public platform::ScratchFolder {
     people_ = std::make_unique<DriverTable>(driver_, path_, "people");
     data::ClearErrors();
   }
+  // Every file a driver test leaves behind must check clean.
   void TearDown() override {
     people_.reset();
+    if (check_on_teardown_ && platform_.Exists(path_)) {
+      std::unique_ptr<StoreFile> file;
+      std::vector<std::string> problems;
+      if (OpenForInspection(platform_, path_, "", &file).ok() &&
+          CheckIntegrity(*file, &problems).ok()) {
+        EXPECT_TRUE(problems.empty()) << problems.front();
+      }
+    }
     ScratchFolder::TearDown();
   }
 
@@ -96,6 +107,7 @@ class DriverFixture : public platform::ScratchFolder {
   int32_t Previous() { return people_->Read(data::Previous(people_->fcb)); }
 
   ZephyronDriver driver_{platform_};
+  bool check_on_teardown_ = true;  // off for tests that damage their file
   std::string path_;
   std::unique_ptr<DriverTable> people_;
 };

@@ -16,6 +16,8 @@ namespace {
 
 class IntegrityCheckTest : public DriverFixture {
  protected:
+  IntegrityCheckTest() { check_on_teardown_ = false; }
+
   // Writes the people table with a few hundred records, so that the tree
   // has index pages, then lets go of it.
   void WriteTable(int records) {
