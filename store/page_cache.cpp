@@ -79,6 +79,19 @@ void PageCache::DropChanged() {
   changed_.clear();
 }
 
+void PageCache::KeepChanged() {
+  for (PageNode* page : changed_) {
+    page->changed = false;
+    page->image.reset();
+    page->created = page->last_use = ++clock_;
+    page->ring_position = ring_.insert(ring_.end(), page);
+    page->cost = CostOf(*page);
+    clean_bytes_ += page->cost;
+  }
+  changed_.clear();
+  Trim();
+}
+
 void PageCache::Clear() {
   ring_.clear();
   clean_bytes_ = 0;

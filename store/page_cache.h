@@ -32,8 +32,11 @@ class PageCache {
   void Rekey(PageNode* page, int32_t old_number);
   // Removes a page; the node is destroyed.
   void Remove(PageNode* page);
-  // Removes every changed page (after they were written home).
+  // Removes every changed page (after a failed or abandoned commit).
   void DropChanged();
+  // Makes every changed page clean again, once it stands at home on disk as
+  // it is in memory (after a commit), then trims the ring.
+  void KeepChanged();
   void Clear();
 
   const std::vector<PageNode*>& changed() const { return changed_; }

@@ -571,7 +571,13 @@ Status StoreFile::CommitHome() {
   }
   write_error_ = 0;
   journal_written_ = false;
-  cache_.DropChanged();
+  // After a commit the changed pages stand at home exactly as they are in
+  // memory: they stay cached, clean.
+  if (status.ok()) {
+    cache_.KeepChanged();
+  } else {
+    cache_.DropChanged();
+  }
   changes_pending_ = false;
   next_temporary_ = 0;
   tree_.Touch();
