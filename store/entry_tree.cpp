@@ -114,21 +114,44 @@ std::optional<StoreEntry> EntryTree::Edge(bool last) {
   return last ? page->content.entries.back() : page->content.entries.front();
 }
 
-void EntryTree::Insert(StoreEntry entry) {
+void EntryTree::Insert(StoreEntry entry) { Store(std::move(entry), WhenPresent::kFault, nullptr); }
+
+bool EntryTree::InsertIfAbsent(StoreEntry entry, std::optional<StoreEntry>* existing) {
+  return Store(std::move(entry), WhenPresent::kKeep, existing);
+}
+
+void EntryTree::Replace(StoreEntry entry) {
+  Store(std::move(entry), WhenPresent::kReplace, nullptr);
+}
+
+bool EntryTree::Store(StoreEntry entry, WhenPresent when_present,
+                      std::optional<StoreEntry>* existing) {
   if (entry.size() > format::kMaxEntryLength) Fault(status::kEntryTooLong);
   Path path;
   Descend(entry.key(), path);
   PageNode* leaf = path.back().page.get();
   auto& entries = leaf->content.entries;
   const size_t at = LowerBound(entries, entry.key());
-  if (at < entries.size() && CompareKeys(entries[at].key(), entry.key()) == 0) {
-    Fault(status::kDuplicateKey);
+  const bool present = at < entries.size() && CompareKeys(entries[at].key(), entry.key()) == 0;
+  if (present) {
+    if (when_present == WhenPresent::kFault) Fault(status::kDuplicateKey);
+    if (when_present == WhenPresent::kKeep) {
+      if (existing != nullptr) *existing = entries[at];
+      return false;
+    }
+    // The same key in the same place: the page's separator still holds.
+    leaf->budget -= EntryCost(entries[at].size(), 0);
+    leaf->budget += EntryCost(entry.size(), 0);
+    entries[at] = std::move(entry);
+  } else {
+    if (existing != nullptr) existing->reset();
+    leaf->budget += EntryCost(entry.size(), 0);
+    entries.insert(entries.begin() + static_cast<ptrdiff_t>(at), std::move(entry));
   }
-  leaf->budget += EntryCost(entry.size(), 0);
-  entries.insert(entries.begin() + static_cast<ptrdiff_t>(at), std::move(entry));
   pages_.Changed(leaf);
   ++version_;
   Split(path, path.size() - 1);
+  return !present;
 }
 
 void EntryTree::Split(Path& path, size_t depth) {

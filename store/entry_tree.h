@@ -40,6 +40,11 @@ class EntryTree {
   // Status 824 for an entry longer than 15093 bytes, 1364 when a page of one
   // entry is still too large (entries longer than 15076 bytes).
   void Insert(StoreEntry entry);
+  // Inserts an entry unless one with its key is present: then that one is
+  // copied to *existing and the tree stays as it was. True when inserted.
+  bool InsertIfAbsent(StoreEntry entry, std::optional<StoreEntry>* existing);
+  // Inserts an entry, or puts it in the place of the entry with its key.
+  void Replace(StoreEntry entry);
   // Deletes the entry with this key; false when there is none.
   bool Delete(std::string_view key);
 
@@ -78,6 +83,10 @@ class EntryTree {
   std::string KeyUnder(const PageNode& page);
   // Descends to the leaf where key belongs, recording the path.
   void Descend(std::string_view key, Path& path);
+  // What storing an entry does when its key is present already.
+  enum class WhenPresent { kFault, kKeep, kReplace };
+  // Insert, InsertIfAbsent and Replace in one descent; true when inserted.
+  bool Store(StoreEntry entry, WhenPresent when_present, std::optional<StoreEntry>* existing);
   std::optional<StoreEntry> Neighbour(std::string_view key, bool forward);
   std::optional<StoreEntry> Edge(bool last);
   void Split(Path& path, size_t depth);

@@ -66,10 +66,12 @@ inline constexpr uint32_t kMaxBudget = 15094;
 inline constexpr uint32_t kSmallPageBudget = 4096;
 inline constexpr size_t kSmallPageEntries = 20;
 
-// Page cache.
+// Page cache: the clean pages kept in memory cost at most about this many
+// bytes (entries, their bookkeeping and the page node), but at least
+// kTrimFloor pages stay.
 inline constexpr size_t kCacheChains = 100;
 inline constexpr size_t kTrimFloor = 20;
-inline constexpr size_t kTrimCeiling = 100;
+inline constexpr size_t kCleanCacheBytes = size_t{16} << 20;
 
 // The identifier counter is exhausted once its top byte reaches this value.
 inline constexpr uint8_t kIdentifierLimit = 0xFE;

@@ -51,10 +51,7 @@ Status LoadCounter(StoreFile& file, Identifier table, uint8_t which, Counter* co
 }
 
 Status SaveCounter(StoreFile& file, Identifier table, uint8_t which, const Counter& counter) {
-  const std::string key = CounterKey(table, which);
-  const Status status = file.Delete(key);
-  if (!status.ok()) return status;
-  return file.Insert(StoreEntry(key, counter.Encode()));
+  return file.Replace(StoreEntry(CounterKey(table, which), counter.Encode()));
 }
 
 }  // namespace vaultara::store

@@ -6,6 +6,17 @@
 
 namespace vaultara::store {
 
+namespace {
+
+// About what a clean page occupies: its entries' bytes (the budget counts
+// them with their in-page overhead), each entry's string and the node.
+size_t CostOf(const PageNode& page) {
+  return page.budget + page.content.entries.size() * (sizeof(StoreEntry) + 16) +
+         page.content.children.size() * sizeof(int32_t) + sizeof(PageNode);
+}
+
+}  // namespace
+
 PageNode* PageCache::Find(int32_t number) const {
   auto it = pages_.find(number);
   return it == pages_.end() ? nullptr : it->second.get();
@@ -21,25 +32,28 @@ PageNode* PageCache::Add(std::unique_ptr<PageNode> page) {
   node->created = node->last_use = ++clock_;
   node->changed = false;
   node->ring_position = ring_.insert(ring_.end(), node);
+  node->cost = CostOf(*node);
+  clean_bytes_ += node->cost;
   pages_[node->number] = std::move(page);
   return node;
 }
 
 void PageCache::Trim() {
-  while (ring_.size() >= format::kTrimFloor) {
+  while (ring_.size() >= format::kTrimFloor && clean_bytes_ > format::kCleanCacheBytes) {
     PageNode* oldest = ring_.front();
     if (oldest->pins > 0) return;
-    const uint64_t idle = clock_ - oldest->last_use;
-    const uint64_t age = clock_ - oldest->created;
-    const bool evict = ring_.size() >= format::kTrimCeiling || idle * pages_.size() >= 4 * age;
-    if (!evict) return;
     Remove(oldest);
   }
 }
 
+void PageCache::LeaveRing(PageNode* page) {
+  ring_.erase(page->ring_position);
+  clean_bytes_ -= page->cost;
+}
+
 void PageCache::MarkChanged(PageNode* page) {
   if (page->changed) return;
-  ring_.erase(page->ring_position);
+  LeaveRing(page);
   page->changed = true;
   changed_.push_back(page);
 }
@@ -55,7 +69,7 @@ void PageCache::Remove(PageNode* page) {
   if (page->changed) {
     changed_.erase(std::find(changed_.begin(), changed_.end(), page));
   } else {
-    ring_.erase(page->ring_position);
+    LeaveRing(page);
   }
   pages_.erase(page->number);
 }
@@ -65,8 +79,22 @@ void PageCache::DropChanged() {
   changed_.clear();
 }
 
+void PageCache::KeepChanged() {
+  for (PageNode* page : changed_) {
+    page->changed = false;
+    page->image.reset();
+    page->created = page->last_use = ++clock_;
+    page->ring_position = ring_.insert(ring_.end(), page);
+    page->cost = CostOf(*page);
+    clean_bytes_ += page->cost;
+  }
+  changed_.clear();
+  Trim();
+}
+
 void PageCache::Clear() {
   ring_.clear();
+  clean_bytes_ = 0;
   changed_.clear();
   pages_.clear();
 }

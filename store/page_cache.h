@@ -22,10 +22,9 @@ class PageCache {
   void Use(PageNode* page);
   // Takes a new page (clean) into the cache.
   PageNode* Add(std::unique_ptr<PageNode> page);
-  // Evicts before a load: while the ring holds 20 pages or more, its least
-  // recently used page goes when the ring holds 100 or more, or when the
-  // page's idle time is at least four times its age divided by the number of
-  // cached pages; otherwise trimming stops. Pinned pages stop it too.
+  // Evicts before a load: while the ring holds 20 pages or more and its
+  // pages cost more than the clean cache's share of memory, its least
+  // recently used page goes. A pinned page stops it.
   void Trim();
 
   void MarkChanged(PageNode* page);
@@ -33,19 +32,27 @@ class PageCache {
   void Rekey(PageNode* page, int32_t old_number);
   // Removes a page; the node is destroyed.
   void Remove(PageNode* page);
-  // Removes every changed page (after they were written home).
+  // Removes every changed page (after a failed or abandoned commit).
   void DropChanged();
+  // Makes every changed page clean again, once it stands at home on disk as
+  // it is in memory (after a commit), then trims the ring.
+  void KeepChanged();
   void Clear();
 
   const std::vector<PageNode*>& changed() const { return changed_; }
   size_t size() const { return pages_.size(); }
   size_t clean_count() const { return ring_.size(); }
+  // What the clean pages cost in memory, as Trim counts it.
+  size_t clean_bytes() const { return clean_bytes_; }
 
  private:
+  void LeaveRing(PageNode* page);
+
   std::unordered_map<int32_t, std::unique_ptr<PageNode>> pages_;
   std::list<PageNode*> ring_;  // front: least recently used
   std::vector<PageNode*> changed_;
   uint64_t clock_ = 0;
+  size_t clean_bytes_ = 0;
 };
 
 }  // namespace vaultara::store

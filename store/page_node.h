@@ -21,6 +21,7 @@ struct PageNode {
   uint64_t last_use = 0;                         // access clock at the last use
   uint64_t created = 0;                          // access clock when it entered the cache
   std::list<PageNode*>::iterator ring_position;  // valid while clean
+  size_t cost = 0;                               // memory it was counted with in the ring
   std::optional<PageImage> image;                // built at commit
 
   uint8_t level() const { return content.level; }

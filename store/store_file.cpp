@@ -85,9 +85,11 @@ void StoreFile::EnsureValidated() {
   } else {
     locks_.TakeWriterLock();
   }
-  if (header_valid_) {
-    // Only a change on disk (a commit, or a journal left behind) makes the
-    // cached header and pages stale.
+  // Only a change on disk (a commit, or a journal left behind) makes the
+  // cached header and pages stale. While changes are pending in write mode
+  // the writer lock has been held since they began, so no one else can have
+  // committed: the header need not be read again.
+  if (header_valid_ && (read_mode_ || !changes_pending_)) {
     uint8_t bytes[format::kHeaderSize];
     size_t got = 0;
     const platform::SysError error = file_.Read(0, bytes, sizeof bytes, &got);
@@ -152,6 +154,20 @@ Status StoreFile::Insert(StoreEntry entry) {
   return Run([&] {
     RequireWriteMode(status::kTreeChangeInReadMode);
     tree_.Insert(std::move(entry));
+  });
+}
+
+Status StoreFile::InsertIfAbsent(StoreEntry entry, std::optional<StoreEntry>* existing) {
+  return Run([&] {
+    RequireWriteMode(status::kTreeChangeInReadMode);
+    tree_.InsertIfAbsent(std::move(entry), existing);
+  });
+}
+
+Status StoreFile::Replace(StoreEntry entry) {
+  return Run([&] {
+    RequireWriteMode(status::kTreeChangeInReadMode);
+    tree_.Replace(std::move(entry));
   });
 }
 
@@ -555,7 +571,13 @@ Status StoreFile::CommitHome() {
   }
   write_error_ = 0;
   journal_written_ = false;
-  cache_.DropChanged();
+  // After a commit the changed pages stand at home exactly as they are in
+  // memory: they stay cached, clean.
+  if (status.ok()) {
+    cache_.KeepChanged();
+  } else {
+    cache_.DropChanged();
+  }
   changes_pending_ = false;
   next_temporary_ = 0;
   tree_.Touch();

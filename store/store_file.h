@@ -57,6 +57,11 @@ class StoreFile : private PageSource {
   Status First(std::optional<StoreEntry>* entry);
   Status Last(std::optional<StoreEntry>* entry);
   Status Insert(StoreEntry entry);
+  // Inserts entry unless one with its key is present: then *existing gets
+  // that one and nothing changes (*existing is empty after an insert).
+  Status InsertIfAbsent(StoreEntry entry, std::optional<StoreEntry>* existing);
+  // Inserts entry or puts it in the place of the entry with its key.
+  Status Replace(StoreEntry entry);
   Status Delete(std::string_view key, bool* deleted = nullptr);
 
   // Issues the next identifier, in its stored big-endian byte order.

@@ -133,7 +133,7 @@ Status TableKeys::MaintainKey(size_t i, const char* old_image, const char* new_i
   } else {
     if (new_entry) {
       std::optional<StoreEntry> existing;
-      status = file_.Find(new_entry->key(), &existing);
+      status = file_.InsertIfAbsent(*new_entry, &existing);
       if (!status.ok()) return status;
       if (existing) {
         // Only a key without duplicates can hold another record's entry under
@@ -143,8 +143,6 @@ Status TableKeys::MaintainKey(size_t i, const char* old_image, const char* new_i
           return Status::Ok();
         }
       } else {
-        status = file_.Insert(*new_entry);
-        if (!status.ok()) return status;
         undo->push_back({Undo::Kind::kInserted, &file_, *new_entry, key.number, {}});
         ++counter.count;
       }
