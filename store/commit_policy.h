@@ -11,13 +11,11 @@ namespace vaultara::store {
 // When the changes of an operation reach the disk. An operation's changes are
 // committed when it ends, unless its table streams (STREAM until FLUSH) or is
 // read by a view, or a build with progress events runs: then the commit is
-// put off while the file has fewer than 2048 changed pages (a few megabytes
-// held in memory, enough for thousands of adds to a table of several keys,
-// each of which changes a page of every key) and fewer than 5000 operation
-// ends have been put off since the last commit. A file in a transaction is
-// committed only by the transaction.
+// put off while the file has fewer than 40 changed pages and fewer than 5000
+// operation ends have been put off since the last commit. A file in a
+// transaction is committed only by the transaction.
 struct CommitDeferral {
-  static constexpr size_t kMaxPages = 2048;
+  static constexpr size_t kMaxPages = 40;
   static constexpr uint32_t kMaxOperations = 5000;
 
   bool streaming = false;
