@@ -135,11 +135,20 @@ void StoreFile::RequireWriteMode(int fault) const {
 Status StoreFile::Find(std::string_view key, std::optional<StoreEntry>* entry) {
   return Run([&] { *entry = tree_.Find(key); });
 }
+// A successor at or below its key (a predecessor at or above it) can only
+// come from a damaged tree; answering it would let every walk over the
+// entries go round for ever.
 Status StoreFile::Successor(std::string_view key, std::optional<StoreEntry>* entry) {
-  return Run([&] { *entry = tree_.Successor(key); });
+  return Run([&] {
+    *entry = tree_.Successor(key);
+    if (*entry && CompareKeys((*entry)->key(), key) <= 0) Fault(status::kEntriesOutOfOrder);
+  });
 }
 Status StoreFile::Predecessor(std::string_view key, std::optional<StoreEntry>* entry) {
-  return Run([&] { *entry = tree_.Predecessor(key); });
+  return Run([&] {
+    *entry = tree_.Predecessor(key);
+    if (*entry && CompareKeys((*entry)->key(), key) >= 0) Fault(status::kEntriesOutOfOrder);
+  });
 }
 Status StoreFile::First(std::optional<StoreEntry>* entry) {
   return Run([&] { *entry = tree_.First(); });
@@ -398,6 +407,15 @@ void StoreFile::ReplayJournal() {
     Write(home, block.data(), block.size());
   }
   FlushOrRecord();
+  if (write_error_ != 0) {
+    // Some pages may not have reached home: the journal must stay pending,
+    // so that the next validation copies it again (replaying is repeatable,
+    // since the journal lies beyond every page it copies).
+    const platform::SysError error = write_error_;
+    write_error_ = 0;
+    header_valid_ = false;
+    throw WriteFailed{error};
+  }
   const StoreHeader image = header_;
   journal_map_.clear();
   ResetJournal(image);
@@ -425,7 +443,12 @@ void StoreFile::ResetJournal(StoreHeader header) {
 Status StoreFile::Commit() {
   Status status = CommitJournal();
   if (!status.ok()) return status;
-  return CommitHome();
+  // The commit is durable now. Should copying the journal home fail, the
+  // journal stays pending and the next validation replays it (a reader reads
+  // through it meanwhile), so the changes are committed all the same: a
+  // failure reported here would make a caller repeat what is already done.
+  CommitHome();
+  return Status::Ok();
 }
 
 void StoreFile::PlaceChangedPages() {
