@@ -478,6 +478,7 @@ void StoreFile::PlaceChangedPages() {
 Status StoreFile::CommitJournal() {
   if (!changes_pending_) return Status::Ok();
   uint64_t original_size = 0;
+  bool size_known = false;
   bool header_written = false;
   Status status;
   try {
@@ -485,7 +486,7 @@ Status StoreFile::CommitJournal() {
       locks_.TakeAllReaderSlots();
       EnsureValidated();
       RequireWriteMode(status::kHeaderChangeInReadMode);
-      if (file_.Size(&original_size) != platform::syserr::kOk) original_size = 0;
+      size_known = file_.Size(&original_size) == platform::syserr::kOk;
       Root();  // a commit always leaves a root page behind
       old_end_ = header_.EndOfPageArea();
       PlaceChangedPages();
@@ -538,7 +539,9 @@ Status StoreFile::CommitJournal() {
       WriteHeaderAt(0, disk_header_);
       FlushOrRecord();
     }
-    if (original_size != 0) file_.SetEnd(original_size);
+    // A new file goes back to length 0 too (an empty store): what a failed
+    // first commit left in it would make it no store file at all.
+    if (size_known) file_.SetEnd(original_size);
     write_error_ = 0;
     Discard();
   }
