@@ -25,10 +25,16 @@ fi
 
 seconds=${1:-60}
 jobs=${2:-1}
+root=$(pwd)
 mkdir -p "$build/corpus" "$build/crashes"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-"$build/fuzz/store_file_fuzzer" "$build/corpus" fuzz/corpus \
-  -max_total_time="$seconds" -jobs="$jobs" -workers="$jobs" \
+parallel=()
+if [ "$jobs" -gt 1 ]; then
+  parallel=(-jobs="$jobs" -workers="$jobs")  # each job logs to build/fuzz/fuzz-<n>.log
+fi
+cd "$build"
+fuzz/store_file_fuzzer corpus "$root/fuzz/corpus" \
+  -max_total_time="$seconds" "${parallel[@]}" \
   -timeout=20 -rss_limit_mb=2048 -max_len=65536 \
-  -artifact_prefix="$build/crashes/"
+  -artifact_prefix=crashes/
