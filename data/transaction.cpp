@@ -33,14 +33,20 @@ int32_t Send(Op op, FileControlBlock& file) {
   return call.error;
 }
 
-// Ends every participant with op; returns the first error.
+// Ends every participant with op; returns the first error and leaves it
+// posted (the participants ended after it would clear it otherwise).
 int32_t Finish(const std::vector<Participant>& files, Op op) {
   int32_t first = 0;
+  ErrorStateValues posted;
   for (const Participant& p : files) {
     int32_t error = Send(op, *p.file);
-    if (first == 0 && error > 0) first = error;
+    if (first == 0 && error > 0) {
+      first = error;
+      posted = CurrentErrorState();
+    }
     if (p.answers.unlock_after_transaction) Unlock(*p.file);
   }
+  if (first != 0) RestoreErrorState(posted);
   return first;
 }
 

@@ -3,7 +3,9 @@
 # Does nothing when they are all present; uses apt-get as root, else sudo.
 set -euo pipefail
 
-packages=(g++ cmake ninja-build libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev)
+# clang and its runtime libraries build the fuzzer (scripts/fuzz.sh).
+packages=(g++ cmake ninja-build libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev
+  clang libclang-rt-14-dev)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -137,11 +137,20 @@ void StoreFile::RequireWriteMode(int fault) const {
 Status StoreFile::Find(std::string_view key, std::optional<StoreEntry>* entry) {
   return Run([&] { *entry = tree_.Find(key); });
 }
+// A successor at or below its key (a predecessor at or above it) can only
+// come from a damaged tree; answering it would let every walk over the
+// entries go round for ever.
 Status StoreFile::Successor(std::string_view key, std::optional<StoreEntry>* entry) {
-  return Run([&] { *entry = tree_.Successor(key); });
+  return Run([&] {
+    *entry = tree_.Successor(key);
+    if (*entry && CompareKeys((*entry)->key(), key) <= 0) Fault(status::kEntriesOutOfOrder);
+  });
 }
 Status StoreFile::Predecessor(std::string_view key, std::optional<StoreEntry>* entry) {
-  return Run([&] { *entry = tree_.Predecessor(key); });
+  return Run([&] {
+    *entry = tree_.Predecessor(key);
+    if (*entry && CompareKeys((*entry)->key(), key) >= 0) Fault(status::kEntriesOutOfOrder);
+  });
 }
 Status StoreFile::First(std::optional<StoreEntry>* entry) {
   return Run([&] { *entry = tree_.First(); });
@@ -414,6 +423,15 @@ void StoreFile::ReplayJournal() {
     Write(home, block.data(), block.size());
   }
   FlushOrRecord();
+  if (write_error_ != 0) {
+    // Some pages may not have reached home: the journal must stay pending,
+    // so that the next validation copies it again (replaying is repeatable,
+    // since the journal lies beyond every page it copies).
+    const platform::SysError error = write_error_;
+    write_error_ = 0;
+    header_valid_ = false;
+    throw WriteFailed{error};
+  }
   const StoreHeader image = header_;
   journal_map_.clear();
   ResetJournal(image);
@@ -441,7 +459,12 @@ void StoreFile::ResetJournal(StoreHeader header) {
 Status StoreFile::Commit() {
   Status status = CommitJournal();
   if (!status.ok()) return status;
-  return CommitHome();
+  // The commit is durable now. Should copying the journal home fail, the
+  // journal stays pending and the next validation replays it (a reader reads
+  // through it meanwhile), so the changes are committed all the same: a
+  // failure reported here would make a caller repeat what is already done.
+  CommitHome();
+  return Status::Ok();
 }
 
 void StoreFile::PlaceChangedPages() {
@@ -471,6 +494,7 @@ void StoreFile::PlaceChangedPages() {
 Status StoreFile::CommitJournal() {
   if (!changes_pending_) return Status::Ok();
   uint64_t original_size = 0;
+  bool size_known = false;
   bool header_written = false;
   Status status;
   try {
@@ -478,7 +502,7 @@ Status StoreFile::CommitJournal() {
       locks_.TakeAllReaderSlots();
       EnsureValidated();
       RequireWriteMode(status::kHeaderChangeInReadMode);
-      if (file_.Size(&original_size) != platform::syserr::kOk) original_size = 0;
+      size_known = file_.Size(&original_size) == platform::syserr::kOk;
       Root();  // a commit always leaves a root page behind
       old_end_ = header_.EndOfPageArea();
       PlaceChangedPages();
@@ -531,7 +555,9 @@ Status StoreFile::CommitJournal() {
       WriteHeaderAt(0, disk_header_);
       FlushOrRecord();
     }
-    if (original_size != 0) file_.SetEnd(original_size);
+    // A new file goes back to length 0 too (an empty store): what a failed
+    // first commit left in it would make it no store file at all.
+    if (size_known) file_.SetEnd(original_size);
     write_error_ = 0;
     Discard();
   }

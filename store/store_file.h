@@ -71,7 +71,9 @@ class StoreFile : private PageSource {
   // the next one issued lies beyond it. Write mode only.
   Status RaiseIdentifier(const std::array<uint8_t, 4>& identifier);
 
-  // Both commit phases back to back.
+  // Both commit phases back to back. Fails only when phase 1 fails (the file
+  // is then as it was); once the commit is durable it reports success even
+  // if phase 2 fails, since the journal left pending is replayed.
   Status Commit();
   // Phase 1: places and writes every changed page and the new header into the
   // journal (or at home beyond the old end of the page area), then points the

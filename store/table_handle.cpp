@@ -150,7 +150,9 @@ int32_t TableHandle::ErrorOf(const Status& status) {
 
 int32_t TableHandle::Commit() {
   if (file_ == nullptr) return err::kNone;
-  return ErrorOf(FinishOperation(file()));
+  const int32_t error = ErrorOf(FinishOperation(file()));
+  ReleaseChangedRecords();
+  return error;
 }
 
 // ---- Files --------------------------------------------------------------
@@ -288,6 +290,7 @@ int32_t TableHandle::Close() {
   if (!open_) return err::kNone;
   keys().Closing(*this);
   Release();
+  ReleaseChangedRecords();
   RegisteredFile* file = file_;
   file_ = nullptr;
   open_ = false;

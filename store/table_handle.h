@@ -122,6 +122,12 @@ class TableHandle {
   void ClearRequests();
   // Releases the held record.
   void Release();
+  // Gives back the record locks of the PUTs and DELETEs of this operation
+  // (their own lock, or the hold they ended). They are kept until the
+  // operation's changes are committed (or put off), so that no other opener
+  // can hold or change the record while its old state is still the
+  // committed one, and so lose this change.
+  void ReleaseChangedRecords();
   // Makes record current without reading it (for a put by record number).
   void set_current(Identifier record) { current_ = record; }
 
@@ -187,7 +193,8 @@ class TableHandle {
   int32_t ReadCounter(uint8_t which, Counter* counter);
   int32_t WriteCounter(uint8_t which, const Counter& counter);
 
-  // Commits the file's pending changes (the end of an operation).
+  // Commits the file's pending changes (the end of an operation) and then
+  // releases the changed records' locks (ReleaseChangedRecords).
   int32_t Commit();
   // Turns a store status into an error code, latching a fault.
   int32_t ErrorOf(const Status& status);
@@ -234,10 +241,16 @@ class TableHandle {
   std::string last_read_;  // the record as last read (OEM form as stored)
   std::optional<data::CharacterTables> stored_tables_;
 
+  // Ends a PUT or DELETE of record with the body's error: a failed one
+  // gives back the lock it took (locked_here), a done one keeps the record
+  // locked until the commit and ends its hold and watch.
+  int32_t EndChange(int32_t error, Identifier record, bool locked_here);
+
   bool open_ = false;
   bool oem_ = false;
   bool hold_requested_ = false;
   bool held_ = false;
+  std::vector<Identifier> changed_records_;  // locked until the commit
   bool watch_requested_ = false;
   bool watched_ = false;
   bool no_memo_requested_ = false;

@@ -107,6 +107,13 @@ void TableHandle::Release() {
   held_ = false;
 }
 
+void TableHandle::ReleaseChangedRecords() {
+  if (file_ != nullptr) {
+    for (Identifier record : changed_records_) locks().Release(file(), record);
+  }
+  changed_records_.clear();
+}
+
 // ---- Adding --------------------------------------------------------------
 
 int32_t TableHandle::Add() { return AddRecord(false); }
@@ -243,14 +250,7 @@ int32_t TableHandle::Put() {
     if (!memos_not_loaded_) return WriteMemos();
     return err::kNone;
   };
-  const int32_t error = body();
-  if (locked_here) locks().Release(file(), record);
-  if (error == err::kNone) {
-    Release();
-    ClearTouched();
-    watched_ = false;
-  }
-  return error;
+  return EndChange(body(), record, locked_here);
 }
 
 int32_t TableHandle::Delete() {
@@ -278,14 +278,22 @@ int32_t TableHandle::Delete() {
     if (error != err::kNone) return error;
     return DeleteMemos();
   };
-  const int32_t error = body();
-  if (locked_here) locks().Release(file(), record);
-  if (error == err::kNone) {
-    Release();
-    ClearTouched();
-    current_ = 0;
-    watched_ = false;
+  const int32_t error = EndChange(body(), record, locked_here);
+  if (error == err::kNone) current_ = 0;
+  return error;
+}
+
+int32_t TableHandle::EndChange(int32_t error, Identifier record, bool locked_here) {
+  if (error != err::kNone) {
+    if (locked_here) locks().Release(file(), record);
+    return error;
   }
+  // The record stays locked (by its own lock or the hold it ends) until the
+  // change is committed.
+  changed_records_.push_back(record);
+  held_ = false;
+  ClearTouched();
+  watched_ = false;
   return error;
 }
 

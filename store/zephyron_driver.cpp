@@ -176,9 +176,11 @@ void ZephyronDriver::EndOperation(data::OperationCall& call, ZephyronState& stat
   if (!table.is_open() || table.registered_file() == nullptr) return;
   if (state.latched() != 0) {
     table.file().EndOperation();
+    table.ReleaseChangedRecords();
     return;
   }
   const int32_t error = table.ErrorOf(FinishOperation(table.file(), &state.deferral));
+  table.ReleaseChangedRecords();
   if (call.error == 0) call.error = error;
 }
 
@@ -513,6 +515,10 @@ void ZephyronDriver::PerformLocks(data::OperationCall& call, ZephyronState& stat
         call.error = table.ErrorOf(ProcessTransaction().Commit(platform_));
         files_->CloseUnused();
       }
+      // A failed commit has ended the transaction too (its changes are
+      // discarded), so the table is out of it either way and may be logged
+      // out again; the frame clears the bit only on success.
+      if (call.error != 0) state.bits &= ~bit::kInTransaction;
       return;
     case Op::kRollback:
       if (ProcessTransaction().active()) {
