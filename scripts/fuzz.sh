@@ -11,6 +11,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+scripts/install-deps.sh clang libclang-rt-14-dev
+
 build=build/fuzz
 CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVAULTARA_FUZZ=ON \
   -DVAULTARA_TESTS=OFF >/dev/null

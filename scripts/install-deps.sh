@@ -3,9 +3,9 @@
 # Does nothing when they are all present; uses apt-get as root, else sudo.
 set -euo pipefail
 
-# clang and its runtime libraries build the fuzzer (scripts/fuzz.sh).
-packages=(g++ cmake ninja-build libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev
-  clang libclang-rt-14-dev)
+# Arguments name further packages (scripts/fuzz.sh asks for clang and its
+# runtime libraries this way).
+packages=(g++ cmake ninja-build libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev "$@")
 
 missing=()
 for p in "${packages[@]}"; do
