@@ -8,6 +8,7 @@
 
 #include "platform/platform.h"
 #include "store/entry_kinds.h"
+#include "store/error_code_of.h"
 #include "store/status.h"
 #include "store/store_file.h"
 #include "store/store_header.h"
@@ -69,11 +70,6 @@ struct FileInfo {
 // and the tables of the file at path.
 Status ReadFileInfo(platform::Platform& platform, const std::string& path,
                     std::string_view password, FileInfo* info);
-
-// The statement error code a store status stands for: 36 for a file that is
-// no store file (or a wrong password), 90 for a fault (its number is the
-// file error code), 2, 3, 4 or 5 for the system errors that have one, else 90.
-int32_t ErrorCodeOf(const Status& status);
 
 // The report of info, one fact a line ("name: value"), regions and tables
 // indented below their headings.

@@ -8,6 +8,7 @@
 #include "store/commit_policy.h"
 #include "store/declaration_stream.h"
 #include "store/entry_cursor.h"
+#include "store/error_code_of.h"
 #include "store/store_file.h"
 #include "store/table_operation.h"
 
@@ -121,31 +122,8 @@ void TableHandle::PrepareBuffers() {
 // ---- Errors and commits ------------------------------------------------
 
 int32_t TableHandle::ErrorOf(const Status& status) {
-  switch (status.kind()) {
-    case Status::Kind::kOk:
-      return err::kNone;
-    case Status::Kind::kFault:
-      fault_status_ = status.number();
-      return err::kFileSystemError;
-    case Status::Kind::kNotStoreFile:
-      return err::kInvalidDataFile;
-    case Status::Kind::kSystemError:
-      switch (status.number()) {
-        case platform::syserr::kFileNotFound:
-          return err::kFileNotFound;
-        case platform::syserr::kPathNotFound:
-          return err::kPathNotFound;
-        case platform::syserr::kTooManyOpenFiles:
-          return err::kTooManyOpenFiles;
-        case platform::syserr::kAccessDenied:
-        case platform::syserr::kSharingViolation:
-        case platform::syserr::kLockViolation:
-          return err::kAccessDenied;
-        default:
-          return err::kFileSystemError;
-      }
-  }
-  return err::kFileSystemError;
+  if (status.kind() == Status::Kind::kFault) fault_status_ = status.number();
+  return ErrorCodeOf(status);
 }
 
 int32_t TableHandle::Commit() {
