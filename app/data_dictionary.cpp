@@ -33,7 +33,7 @@ bool SameLabel(std::string_view a, std::string_view b) {
 // One key as the dictionary declares it: its name (on the table itself),
 // description, attributes, components (1-based field numbers) and whether
 // it is numbered automatically.
-struct KeySpec {
+struct KeyDeclaration {
   const char* name;  // without the prefix: "K__", "K_NAME", ...
   const char* description;
   uint32_t flags;
@@ -47,7 +47,7 @@ struct KeySpec {
 template <typename Fields>
 void Declare(DictionaryTable& table, const std::string& prefix, const std::string& store_prefix,
              data::FileDriver& driver, data::TextVariable name, data::TextVariable owner,
-             Fields fields, const std::vector<KeySpec>& keys, const char* memo,
+             Fields fields, const std::vector<KeyDeclaration>& keys, const char* memo,
              const std::vector<std::string>& descriptions = {}) {
   table.prefix = prefix;
   data::RecordDeclarationBuilder builder;
@@ -63,12 +63,12 @@ void Declare(DictionaryTable& table, const std::string& prefix, const std::strin
   file.record = table.record.data();
   file.record_length = table.declaration.record_length;
   for (size_t i = 0; i < keys.size(); ++i) {
-    const KeySpec& spec = keys[i];
+    const KeyDeclaration& declared = keys[i];
     data::KeyControlBlock& key =
-        file.AddKey(store_prefix + ":" + spec.name, spec.flags, spec.components);
-    table.keys.push_back(KeyInfo{&key, prefix + ":" + spec.name,
-                                 i < descriptions.size() ? descriptions[i] : spec.description,
-                                 spec.auto_number});
+        file.AddKey(store_prefix + ":" + declared.name, declared.flags, declared.components);
+    table.keys.push_back(KeyInfo{&key, prefix + ":" + declared.name,
+                                 i < descriptions.size() ? descriptions[i] : declared.description,
+                                 declared.auto_number});
   }
   if (memo != nullptr) file.AddMemo(store_prefix + ":" + memo, 8000);
   table.ClearBuffer();
@@ -132,8 +132,8 @@ void DummyFields(data::RecordDeclarationBuilder& b, const std::string& p, const 
   FieldNames{b, p, s}.Long("SYSID").String("NAME", 60);
 }
 
-const std::vector<KeySpec>& ProductKeys() {
-  static const std::vector<KeySpec> keys = {
+const std::vector<KeyDeclaration>& ProductKeys() {
+  static const std::vector<KeyDeclaration> keys = {
       {"K__", "Primary Key", kPrimary | kNoCase | kOpt, {1}, true},
       {"K_VENNAME", "PRO:K_VENName", kDup | kNoCase | kOpt, {2, 4}, false},
       {"K_TYPNAME", "PRO:K_TYPName", kDup | kNoCase | kOpt, {3, 4}, false},
@@ -142,8 +142,8 @@ const std::vector<KeySpec>& ProductKeys() {
   return keys;
 }
 
-const std::vector<KeySpec>& TypeKeys() {
-  static const std::vector<KeySpec> keys = {
+const std::vector<KeyDeclaration>& TypeKeys() {
+  static const std::vector<KeyDeclaration> keys = {
       {"K__", "TYP:K__", kPrimary | kNoCase | kOpt, {1}, true},
       {"K_NAME", "By Name", kNoCase | kOpt, {3, 4}, false},
       {"K_PARENTNAME", "By Parent SysID, Name", kDup | kNoCase | kOpt, {2, 4}, false},
@@ -151,16 +151,16 @@ const std::vector<KeySpec>& TypeKeys() {
   return keys;
 }
 
-const std::vector<KeySpec>& VendorKeys() {
-  static const std::vector<KeySpec> keys = {
+const std::vector<KeyDeclaration>& VendorKeys() {
+  static const std::vector<KeyDeclaration> keys = {
       {"K__", "Primary Key", kPrimary | kNoCase | kOpt, {1}, true},
       {"K_NAME", "VEN:K_Name", kDup | kNoCase | kOpt, {2}, false},
   };
   return keys;
 }
 
-const std::vector<KeySpec>& DummyKeys() {
-  static const std::vector<KeySpec> keys = {
+const std::vector<KeyDeclaration>& DummyKeys() {
+  static const std::vector<KeyDeclaration> keys = {
       {"K__", "Primary Key", kPrimary | kNoCase | kOpt, {1}, true},
   };
   return keys;
