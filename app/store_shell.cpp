@@ -154,30 +154,36 @@ int StoreShell::StatusFailure(const store::Status& status, const std::string& wh
 
 // ---- Looking into a file -------------------------------------------------
 
-int StoreShell::Tables(const std::string& file) {
+bool StoreShell::FileAndOwner(const std::string& file, std::string* path, std::string* owner) {
   const std::optional<std::string> name = Inside(file);
-  if (!name) return kFailed;
-  const std::string path = store::TableName::Split(*name, platform_).path;
-  const std::optional<std::string> owner = OwnerFor(path);
-  if (!owner) return kFailed;
+  if (!name) return false;
+  *path = store::TableName::Split(*name, platform_).path;
+  std::optional<std::string> found = OwnerFor(*path);
+  if (!found) return false;
+  *owner = std::move(*found);
+  return true;
+}
+
+int StoreShell::Tables(const std::string& file) {
+  std::string path;
+  std::string owner;
+  if (!FileAndOwner(file, &path, &owner)) return kFailed;
   std::unique_ptr<store::StoreFile> store_file;
-  store::Status status = store::OpenForInspection(platform_, path, *owner, &store_file);
+  store::Status status = store::OpenForInspection(platform_, path, owner, &store_file);
   std::vector<store::StoredTable> tables;
   if (status.ok()) status = store::ListTables(*store_file, &tables);
-  if (!status.ok()) return StatusFailure(status, file, path, *owner);
+  if (!status.ok()) return StatusFailure(status, file, path, owner);
   for (const store::StoredTable& table : tables) out_ << Outside(table.name) << "\n";
   return kOk;
 }
 
 int StoreShell::Info(const std::string& file) {
-  const std::optional<std::string> name = Inside(file);
-  if (!name) return kFailed;
-  const std::string path = store::TableName::Split(*name, platform_).path;
-  const std::optional<std::string> owner = OwnerFor(path);
-  if (!owner) return kFailed;
+  std::string path;
+  std::string owner;
+  if (!FileAndOwner(file, &path, &owner)) return kFailed;
   store::FileInfo info;
-  const store::Status status = store::ReadFileInfo(platform_, path, *owner, &info);
-  if (!status.ok()) return StatusFailure(status, file, path, *owner);
+  const store::Status status = store::ReadFileInfo(platform_, path, owner, &info);
+  if (!status.ok()) return StatusFailure(status, file, path, owner);
   out_ << Outside(store::FormatFileInfo(info));
   return kOk;
 }
@@ -193,16 +199,14 @@ int StoreShell::Schema(const std::string& table) {
 }
 
 int StoreShell::Check(const std::string& file) {
-  const std::optional<std::string> name = Inside(file);
-  if (!name) return kFailed;
-  const std::string path = store::TableName::Split(*name, platform_).path;
-  const std::optional<std::string> owner = OwnerFor(path);
-  if (!owner) return kFailed;
+  std::string path;
+  std::string owner;
+  if (!FileAndOwner(file, &path, &owner)) return kFailed;
   std::unique_ptr<store::StoreFile> store_file;
-  store::Status status = store::OpenForInspection(platform_, path, *owner, &store_file);
+  store::Status status = store::OpenForInspection(platform_, path, owner, &store_file);
   std::vector<std::string> problems;
   if (status.ok()) status = store::CheckIntegrity(*store_file, &problems);
-  if (!status.ok()) return StatusFailure(status, file, path, *owner);
+  if (!status.ok()) return StatusFailure(status, file, path, owner);
   if (problems.empty()) {
     out_ << "ok\n";
     return kOk;

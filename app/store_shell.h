@@ -91,6 +91,9 @@ class StoreShell {
   // The owner password to use for the store file at path (Windows-1252);
   // nullopt (reported) when the file is enciphered and no password is known.
   std::optional<std::string> OwnerFor(const std::string& path);
+  // The store file a command names and its owner password; false (already
+  // reported) when either cannot be had.
+  bool FileAndOwner(const std::string& file, std::string* path, std::string* owner);
   // Reports the error the last statement or inspection left in the error
   // state, for what (UTF-8), and returns kFailed. A failed open of an
   // enciphered file is reported as a wrong password.
