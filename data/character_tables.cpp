@@ -316,6 +316,7 @@ std::string CollationKey(std::string_view text, const CharacterTables& tables, K
   WeightStream weights(text, oem ? tables.oem_collation : tables.collation,
                        oem ? tables.oem_digraphs : tables.digraphs, nullptr);
   std::string key;
+  key.reserve(std::min(limit, text.size() + 8));
   uint8_t w = 0;
   while (key.size() < limit && weights.Next(&w)) key.push_back(static_cast<char>(w));
   return key;

@@ -6,7 +6,10 @@
 namespace vaultara::data {
 
 std::string_view TrimRight(std::string_view text) {
+  // Eight blanks at a time first: memo buffers are kilobytes of mostly blanks.
+  static constexpr char kBlanks[] = "        ";
   size_t end = text.size();
+  while (end >= 8 && std::memcmp(text.data() + end - 8, kBlanks, 8) == 0) end -= 8;
   while (end > 0 && text[end - 1] == ' ') --end;
   return text.substr(0, end);
 }

@@ -6,11 +6,7 @@
 
 namespace vaultara::store {
 
-Status EntryCursor::Seek(std::string_view key) {
-  Status status = file_.Find(key, &entry_);
-  if (status.ok() && !entry_) status = file_.Successor(key, &entry_);
-  return status;
-}
+Status EntryCursor::Seek(std::string_view key) { return file_.Ceiling(key, &entry_); }
 
 Status EntryCursor::SeekFirst() { return file_.First(&entry_); }
 Status EntryCursor::SeekLast() { return file_.Last(&entry_); }

@@ -54,13 +54,64 @@ void EntryTree::Descend(std::string_view key, Path& path) {
   }
 }
 
+bool EntryTree::Covers(const PageNode& leaf, std::string_view key, Reach reach) {
+  if (leaf.level() != 0 || leaf.empty()) return false;
+  const int first = CompareKeys(key, leaf.content.entries.front().key());
+  const int last = CompareKeys(key, leaf.content.entries.back().key());
+  switch (reach) {
+    case Reach::kFind:
+      return first >= 0 && last <= 0;
+    case Reach::kSuccessor:
+      return first >= 0 && last < 0;
+    case Reach::kPredecessor:
+      return first > 0 && last <= 0;
+  }
+  return false;
+}
+
+PageNode* EntryTree::LeafFor(std::string_view key, Reach reach) {
+  const uint64_t removals = pages_.Removals();
+  for (Finger& finger : fingers_) {
+    if (finger.node == nullptr) continue;
+    if (finger.removals != removals) {
+      if (pages_.Cached(finger.number) != finger.node) {
+        finger = {};
+        continue;
+      }
+      finger.removals = removals;
+    }
+    if (!Covers(*finger.node, key, reach)) continue;
+    pages_.Use(finger.node);
+    return finger.node;
+  }
+  // No pins on the way down: a read needs nothing of a page once it has
+  // the child's number, so the cache may evict it while loading the child.
+  PageNode* page = pages_.Root();
+  while (page->level() != 0) {
+    if (page->empty()) Fault(status::kEntriesMisfit);
+    page = pages_.Load(page->content.children[ChildSlot(*page, key)]);
+  }
+  fingers_[next_finger_] = {page->number, page, pages_.Removals()};
+  next_finger_ = (next_finger_ + 1) % kFingers;
+  return Covers(*page, key, reach) ? page : nullptr;
+}
+
 std::optional<StoreEntry> EntryTree::Find(std::string_view key) {
-  Path path;
-  Descend(key, path);
-  const auto& entries = path.back().page->content.entries;
+  PageNode* leaf = LeafFor(key, Reach::kFind);
+  if (leaf == nullptr) return std::nullopt;
+  const auto& entries = leaf->content.entries;
   const size_t at = LowerBound(entries, key);
   if (at < entries.size() && CompareKeys(entries[at].key(), key) == 0) return entries[at];
   return std::nullopt;
+}
+
+std::optional<StoreEntry> EntryTree::Ceiling(std::string_view key) {
+  if (PageNode* leaf = LeafFor(key, Reach::kFind)) {
+    const auto& entries = leaf->content.entries;
+    return entries[LowerBound(entries, key)];
+  }
+  // Outside its leaf's entries the key is not present.
+  return Neighbour(key, true);
 }
 
 std::optional<StoreEntry> EntryTree::Successor(std::string_view key) {
@@ -71,6 +122,10 @@ std::optional<StoreEntry> EntryTree::Predecessor(std::string_view key) {
 }
 
 std::optional<StoreEntry> EntryTree::Neighbour(std::string_view key, bool forward) {
+  if (PageNode* leaf = LeafFor(key, forward ? Reach::kSuccessor : Reach::kPredecessor)) {
+    const auto& entries = leaf->content.entries;
+    return forward ? entries[UpperBound(entries, key)] : entries[LowerBound(entries, key) - 1];
+  }
   Path path;
   Descend(key, path);
   const auto& entries = path.back().page->content.entries;

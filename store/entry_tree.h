@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -29,6 +30,8 @@ class EntryTree {
 
   // The entry whose key equals key.
   std::optional<StoreEntry> Find(std::string_view key);
+  // The first entry whose key is not less than key.
+  std::optional<StoreEntry> Ceiling(std::string_view key);
   // The first entry whose key is greater than key.
   std::optional<StoreEntry> Successor(std::string_view key);
   // The last entry whose key is less than key.
@@ -70,7 +73,12 @@ class EntryTree {
   // Counts every change to the tree; cursors use it to tell whether their
   // remembered position still holds.
   uint64_t version() const { return version_; }
-  void Touch() { ++version_; }
+  // Records a change the tree cannot see (pages freed or dropped from the
+  // cache): forgets the remembered leaves.
+  void Touch() {
+    ++version_;
+    fingers_ = {};
+  }
 
  private:
   struct Step {
@@ -78,6 +86,28 @@ class EntryTree {
     size_t slot;  // position of page among its parent's children
   };
   using Path = std::vector<Step>;
+
+  // A leaf met by a recent search. Reads in key order, and reads that go
+  // back and forth between a few regions of the file (a key, its records,
+  // their memos), find their entry in one of these leaves without descending
+  // from the root. A remembered leaf is trusted only while the cache still
+  // holds that node under that number as a leaf, and only for keys between
+  // its first and last entry: every entry in that range lies in it, since
+  // the leaves hold the entries in order. Splits and inserts keep that true;
+  // anything that frees, renumbers or drops pages forgets them all.
+  struct Finger {
+    int32_t number = 0;
+    PageNode* node = nullptr;
+    uint64_t removals = 0;  // the source's count when node was last known alive
+  };
+  static constexpr size_t kFingers = 4;
+  // Where a search needs key to lie in a leaf for the leaf to answer it.
+  enum class Reach { kFind, kSuccessor, kPredecessor };
+  // A remembered leaf that answers a search for key, else the leaf key
+  // descends to (remembered from now on) when that one answers it, else
+  // nullptr.
+  PageNode* LeafFor(std::string_view key, Reach reach);
+  static bool Covers(const PageNode& leaf, std::string_view key, Reach reach);
 
   // The key of an entry stored under page (which has entries).
   std::string KeyUnder(const PageNode& page);
@@ -96,6 +126,8 @@ class EntryTree {
 
   PageSource& pages_;
   uint64_t version_ = 0;
+  std::array<Finger, kFingers> fingers_{};
+  size_t next_finger_ = 0;
 };
 
 template <typename SetRoot>
@@ -108,7 +140,7 @@ void EntryTree::Renumber(PageNode& page, int32_t number, bool is_root, SetRoot s
     pages_.Changed(where.parent);
   }
   page.number = number;
-  ++version_;
+  Touch();
 }
 
 }  // namespace vaultara::store

@@ -53,6 +53,8 @@ class FileLocks : public LockProtocol {
   void TakeRecoveryLock() override;
   void ReleaseRecoveryLock() override;
   bool JournalCompleted(StoreFile& file) override;
+  // Only a file shared with writers can change under this process.
+  bool OthersMayWrite() const override { return sharing_ == Sharing::kShared; }
 
   // Takes the hold lock of id (a record or table number) for owner, without
   // waiting; true when owner now holds it (also when it already did), false

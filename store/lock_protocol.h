@@ -50,6 +50,11 @@ class LockProtocol {
     (void)owner;
   }
 
+  // False when no other process can change the file while this one has it
+  // open (it denies them writing): the header then needs no re-reading
+  // between operations.
+  virtual bool OthersMayWrite() const { return true; }
+
   // Called while a pending journal is in force (its pages readable through
   // file); true replays it, false discards it.
   virtual bool JournalCompleted(StoreFile& file) {

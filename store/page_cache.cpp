@@ -18,8 +18,12 @@ size_t CostOf(const PageNode& page) {
 }  // namespace
 
 PageNode* PageCache::Find(int32_t number) const {
+  PageNode*& recent = recent_[Slot(number)];
+  if (recent != nullptr && recent->number == number) return recent;
   auto it = pages_.find(number);
-  return it == pages_.end() ? nullptr : it->second.get();
+  if (it == pages_.end()) return nullptr;
+  recent = it->second.get();
+  return recent;
 }
 
 void PageCache::Use(PageNode* page) {
@@ -34,6 +38,7 @@ PageNode* PageCache::Add(std::unique_ptr<PageNode> page) {
   node->ring_position = ring_.insert(ring_.end(), node);
   node->cost = CostOf(*node);
   clean_bytes_ += node->cost;
+  Forget(node->number);
   pages_[node->number] = std::move(page);
   return node;
 }
@@ -59,10 +64,13 @@ void PageCache::MarkChanged(PageNode* page) {
 }
 
 void PageCache::Rekey(PageNode* page, int32_t old_number) {
+  Forget(old_number);
+  Forget(page->number);
   auto it = pages_.find(old_number);
   std::unique_ptr<PageNode> node = std::move(it->second);
   pages_.erase(it);
   pages_[page->number] = std::move(node);
+  ++removals_;
 }
 
 void PageCache::Remove(PageNode* page) {
@@ -71,12 +79,18 @@ void PageCache::Remove(PageNode* page) {
   } else {
     LeaveRing(page);
   }
+  Forget(page->number);
   pages_.erase(page->number);
+  ++removals_;
 }
 
 void PageCache::DropChanged() {
-  for (PageNode* page : changed_) pages_.erase(page->number);
+  for (PageNode* page : changed_) {
+    Forget(page->number);
+    pages_.erase(page->number);
+  }
   changed_.clear();
+  ++removals_;
 }
 
 void PageCache::KeepChanged() {
@@ -96,7 +110,9 @@ void PageCache::Clear() {
   ring_.clear();
   clean_bytes_ = 0;
   changed_.clear();
+  recent_.fill(nullptr);
   pages_.clear();
+  ++removals_;
 }
 
 }  // namespace vaultara::store

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <list>
 #include <memory>
@@ -44,15 +45,27 @@ class PageCache {
   size_t clean_count() const { return ring_.size(); }
   // What the clean pages cost in memory, as Trim counts it.
   size_t clean_bytes() const { return clean_bytes_; }
+  // Counts the pages removed or renumbered.
+  uint64_t removals() const { return removals_; }
 
  private:
   void LeaveRing(PageNode* page);
 
+  // Forgets the remembered lookup of a number.
+  void Forget(int32_t number) { recent_[Slot(number)] = nullptr; }
+  static size_t Slot(int32_t number) { return static_cast<uint32_t>(number) % kRecentSlots; }
+
   std::unordered_map<int32_t, std::unique_ptr<PageNode>> pages_;
+  // The last page found under each number modulo kRecentSlots: a search
+  // looks up the same few index pages again and again. A slot is cleared
+  // whenever its page leaves the map, so it never names a dead node.
+  static constexpr size_t kRecentSlots = 256;
+  mutable std::array<PageNode*, kRecentSlots> recent_{};
   std::list<PageNode*> ring_;  // front: least recently used
   std::vector<PageNode*> changed_;
   uint64_t clock_ = 0;
   size_t clean_bytes_ = 0;
+  uint64_t removals_ = 0;
 };
 
 }  // namespace vaultara::store

@@ -79,6 +79,11 @@ class PageSource {
   virtual void Free(PageNode* page) = 0;
   // The page if it is in memory, without loading it (nullptr otherwise).
   virtual PageNode* Cached(int32_t number) = 0;
+  // Counts a use of a page in memory, as loading it would.
+  virtual void Use(PageNode* page) = 0;
+  // Grows whenever a page leaves memory or changes its number: while it
+  // stands still, every page pointer met since is still the page it was.
+  virtual uint64_t Removals() const = 0;
 };
 
 }  // namespace vaultara::store

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -23,12 +24,29 @@ struct StoreEntry {
 };
 
 // Orders keys as unsigned bytes over the shorter length, the shorter key first
-// when those bytes are equal. Returns <0, 0 or >0.
+// when those bytes are equal. Returns <0, 0 or >0. Keys are short and share
+// long prefixes (table, kind, key number), so they are compared eight bytes
+// at a time, inline: most searches are little else.
 inline int CompareKeys(std::string_view a, std::string_view b) {
   const size_t n = a.size() < b.size() ? a.size() : b.size();
-  if (n != 0) {
-    const int c = std::memcmp(a.data(), b.data(), n);
-    if (c != 0) return c;
+  const auto* p = reinterpret_cast<const unsigned char*>(a.data());
+  const auto* q = reinterpret_cast<const unsigned char*>(b.data());
+  size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    uint64_t x;
+    uint64_t y;
+    std::memcpy(&x, p + i, 8);
+    std::memcpy(&y, q + i, 8);
+    if (x != y) {
+      if constexpr (std::endian::native == std::endian::little) {
+        x = __builtin_bswap64(x);
+        y = __builtin_bswap64(y);
+      }
+      return x < y ? -1 : 1;
+    }
+  }
+  for (; i < n; ++i) {
+    if (p[i] != q[i]) return p[i] < q[i] ? -1 : 1;
   }
   return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
 }

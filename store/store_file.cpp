@@ -88,19 +88,22 @@ void StoreFile::EnsureValidated() {
   // Only a change on disk (a commit, or a journal left behind) makes the
   // cached header and pages stale. While changes are pending in write mode
   // the writer lock has been held since they began, so no one else can have
-  // committed: the header need not be read again.
-  if (header_valid_ && (read_mode_ || !changes_pending_)) {
-    uint8_t bytes[format::kHeaderSize];
+  // committed: the header need not be read again. Nor when no other process
+  // may write the file at all.
+  if (header_valid_ && (read_mode_ || !changes_pending_) && locks_.OthersMayWrite()) {
+    // The fields that tell a commit apart all lie in the header's first
+    // cipher block; everything else in it changes only with a commit, which
+    // moves the counter.
+    uint8_t bytes[format::kCipherBlockSize];
     size_t got = 0;
     const platform::SysError error = file_.Read(0, bytes, sizeof bytes, &got);
     if (error != platform::syserr::kOk) throw WriteFailed{error};
-    bool same = got == sizeof bytes;
-    if (same) {
-      const StoreHeader disk = StoreHeader::Decode(bytes);
-      same = disk.change_counter == disk_header_.change_counter &&
-             disk.journal_start == disk_header_.journal_start &&
-             disk.journal_end == disk_header_.journal_end && disk.HasSignature();
-    }
+    const bool same =
+        got == sizeof bytes &&
+        LoadU32(bytes + format::kHeaderChangeCounter) == disk_header_.change_counter &&
+        LoadU32(bytes + format::kHeaderJournalStart) == disk_header_.journal_start &&
+        LoadU32(bytes + format::kHeaderJournalEnd) == disk_header_.journal_end &&
+        std::memcmp(bytes + format::kHeaderSignature, format::kSignature, 4) == 0;
     if (!same) header_valid_ = false;
   }
   if (!header_valid_) LoadHeader();
@@ -144,6 +147,12 @@ Status StoreFile::Successor(std::string_view key, std::optional<StoreEntry>* ent
   return Run([&] {
     *entry = tree_.Successor(key);
     if (*entry && CompareKeys((*entry)->key(), key) <= 0) Fault(status::kEntriesOutOfOrder);
+  });
+}
+Status StoreFile::Ceiling(std::string_view key, std::optional<StoreEntry>* entry) {
+  return Run([&] {
+    *entry = tree_.Ceiling(key);
+    if (*entry && CompareKeys((*entry)->key(), key) < 0) Fault(status::kEntriesOutOfOrder);
   });
 }
 Status StoreFile::Predecessor(std::string_view key, std::optional<StoreEntry>* entry) {

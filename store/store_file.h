@@ -52,6 +52,8 @@ class StoreFile : private PageSource {
   void ReturnToReadMode();
 
   Status Find(std::string_view key, std::optional<StoreEntry>* entry);
+  // The first entry whose key is not less than key.
+  Status Ceiling(std::string_view key, std::optional<StoreEntry>* entry);
   Status Successor(std::string_view key, std::optional<StoreEntry>* entry);
   Status Predecessor(std::string_view key, std::optional<StoreEntry>* entry);
   Status First(std::optional<StoreEntry>* entry);
@@ -123,6 +125,8 @@ class StoreFile : private PageSource {
   void Changed(PageNode* page) override;
   void Free(PageNode* page) override;
   PageNode* Cached(int32_t number) override { return cache_.Find(number); }
+  void Use(PageNode* page) override { cache_.Use(page); }
+  uint64_t Removals() const override { return cache_.removals(); }
 
   // Runs a guarded operation body after validation.
   template <typename Body>

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "data/error_texts.h"
+#include "data/text_variable.h"
 #include "platform/code_page.h"
 #include "store/entry_cursor.h"
 #include "store/store_file.h"
@@ -32,9 +33,7 @@ std::string StoredContent(const MemoState& memo, bool oem) {
     content.append(buffer.data(), buffer.size());
     return content;
   }
-  size_t length = buffer.size();
-  while (length > 0 && buffer[length - 1] == ' ') --length;
-  std::string content(buffer.data(), length);
+  std::string content(data::TrimRight(std::string_view(buffer.data(), buffer.size())));
   if (oem && !memo.declared.binary()) platform::Windows1252ToOem(content.data(), content.size());
   return content;
 }

@@ -187,7 +187,7 @@ int32_t TableHandle::Fetch(Identifier record) {
   std::memcpy(record_, data.data(), length);
   std::memset(record_ + length, 0, declaration_.record_length - length);
   if (oem_) ConvertRecord(record_, false);
-  last_read_ = std::string(data);
+  last_read_.assign(data);
   current_ = record;
   watched_ = false;
   if (watch_requested_) {

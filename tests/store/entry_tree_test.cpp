@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <random>
 
@@ -45,6 +46,35 @@ void ExpectSameEntries(StoreFile& file, const std::map<std::string, std::string>
   EXPECT_FALSE(cursor.valid());
 }
 
+// Every search of file for key answers as the map of what it should hold.
+void ExpectLookupsAgree(StoreFile& file, const std::map<std::string, std::string>& expected,
+                        const std::string& key) {
+  std::optional<StoreEntry> found, ceiling, next, previous;
+  ASSERT_TRUE(file.Find(key, &found).ok());
+  ASSERT_TRUE(file.Ceiling(key, &ceiling).ok());
+  ASSERT_TRUE(file.Successor(key, &next).ok());
+  ASSERT_TRUE(file.Predecessor(key, &previous).ok());
+  auto it = expected.find(key);
+  ASSERT_EQ(found.has_value(), it != expected.end()) << key;
+  if (found) {
+    ASSERT_EQ(std::string(found->data()), it->second);
+  }
+  auto at_or_above = expected.lower_bound(key);
+  ASSERT_EQ(ceiling.has_value(), at_or_above != expected.end());
+  if (ceiling) {
+    ASSERT_EQ(std::string(ceiling->key()), at_or_above->first);
+  }
+  auto above = expected.upper_bound(key);
+  ASSERT_EQ(next.has_value(), above != expected.end());
+  if (next) {
+    ASSERT_EQ(std::string(next->key()), above->first);
+  }
+  ASSERT_EQ(previous.has_value(), at_or_above != expected.begin());
+  if (previous) {
+    ASSERT_EQ(std::string(previous->key()), std::prev(at_or_above)->first);
+  }
+}
+
 TEST_F(EntryTreeTest, RandomChangesMatchAMap) {
   std::mt19937 random(20240601);
   std::map<std::string, std::string> expected;
@@ -73,23 +103,7 @@ TEST_F(EntryTreeTest, RandomChangesMatchAMap) {
     }
     // Lookups before the commit see the pending state.
     for (int probe = 0; probe < 200; ++probe) {
-      const std::string key = RandomKey(random);
-      std::optional<StoreEntry> found, next, previous;
-      ASSERT_TRUE(file->Find(key, &found).ok());
-      ASSERT_TRUE(file->Successor(key, &next).ok());
-      ASSERT_TRUE(file->Predecessor(key, &previous).ok());
-      auto it = expected.find(key);
-      ASSERT_EQ(found.has_value(), it != expected.end());
-      auto above = expected.upper_bound(key);
-      ASSERT_EQ(next.has_value(), above != expected.end());
-      if (next) {
-        ASSERT_EQ(std::string(next->key()), above->first);
-      }
-      auto below = expected.lower_bound(key);
-      ASSERT_EQ(previous.has_value(), below != expected.begin());
-      if (previous) {
-        ASSERT_EQ(std::string(previous->key()), std::prev(below)->first);
-      }
+      ASSERT_NO_FATAL_FAILURE(ExpectLookupsAgree(*file, expected, RandomKey(random)));
     }
     ASSERT_EQ(CheckTree(*file, false), expected.size());
     ASSERT_TRUE(file->Commit().ok());
@@ -109,6 +123,71 @@ TEST_F(EntryTreeTest, RandomChangesMatchAMap) {
   ASSERT_TRUE(file->Commit().ok());
   EXPECT_EQ(CheckTree(*file, true), 0u);
   EXPECT_EQ(file->header().EndOfPageArea(), 512u + 256u);
+}
+
+// Searches remember the leaves they met and answer from them later; every
+// change between two searches (inserts that split, deletes that free pages,
+// commits that renumber them) must leave those answers right.
+TEST_F(EntryTreeTest, LookupsBetweenChangesMatchAMap) {
+  std::mt19937 random(7351);
+  std::map<std::string, std::string> expected;
+  auto file = OpenOrFail("interleaved.zph", "pw");
+  for (int round = 0; round < 6; ++round) {
+    ASSERT_TRUE(file->BeginWrite().ok());
+    for (int op = 0; op < 1500; ++op) {
+      const std::string key = RandomKey(random);
+      if (random() % 10 < 6) {
+        if (!expected.count(key)) {
+          const std::string data = RandomData(random);
+          ASSERT_TRUE(file->Insert(StoreEntry(key, data)).ok());
+          expected[key] = data;
+        }
+      } else if (auto victim = expected.lower_bound(key); victim != expected.end()) {
+        ASSERT_TRUE(file->Delete(victim->first).ok());
+        expected.erase(victim);
+      }
+      // A key that is present, one next to it, and a random one.
+      if (!expected.empty()) {
+        auto near = expected.lower_bound(key);
+        if (near == expected.end()) near = expected.begin();
+        ASSERT_NO_FATAL_FAILURE(ExpectLookupsAgree(*file, expected, near->first));
+        ASSERT_NO_FATAL_FAILURE(ExpectLookupsAgree(*file, expected, near->first + '\x00'));
+      }
+      ASSERT_NO_FATAL_FAILURE(ExpectLookupsAgree(*file, expected, RandomKey(random)));
+    }
+    ASSERT_TRUE(file->Commit().ok());
+    for (int probe = 0; probe < 300; ++probe)
+      ASSERT_NO_FATAL_FAILURE(ExpectLookupsAgree(*file, expected, RandomKey(random)));
+  }
+  ASSERT_EQ(CheckTree(*file, true), expected.size());
+}
+
+// Keys order as unsigned bytes over the shorter length, then by length; the
+// comparison works eight bytes at a time, so lengths around multiples of
+// eight and bytes above 0x7F are where it could go wrong.
+TEST(CompareKeysTest, OrdersAsUnsignedBytesThenByLength) {
+  std::mt19937 random(99);
+  auto reference = [](std::string_view a, std::string_view b) {
+    const bool less = std::lexicographical_compare(
+        a.begin(), a.end(), b.begin(), b.end(),
+        [](char x, char y) { return static_cast<uint8_t>(x) < static_cast<uint8_t>(y); });
+    const bool greater = std::lexicographical_compare(
+        b.begin(), b.end(), a.begin(), a.end(),
+        [](char x, char y) { return static_cast<uint8_t>(x) < static_cast<uint8_t>(y); });
+    return less ? -1 : greater ? 1 : 0;
+  };
+  auto sign = [](int c) { return c < 0 ? -1 : c > 0 ? 1 : 0; };
+  const char alphabet[] = {'\x00', '\x01', 'a', '\x7F', '\x80', '\xFF'};
+  for (int i = 0; i < 200000; ++i) {
+    std::string a(random() % 20, '\0');
+    for (char& c : a) c = alphabet[random() % 6];
+    // Often b shares a prefix of a, so that the difference lies deep.
+    std::string b = a.substr(0, random() % (a.size() + 1));
+    const size_t more = random() % 6;
+    for (size_t k = 0; k < more; ++k) b += alphabet[random() % 6];
+    ASSERT_EQ(sign(CompareKeys(a, b)), reference(a, b)) << i;
+    ASSERT_EQ(sign(CompareKeys(b, a)), reference(b, a)) << i;
+  }
 }
 
 TEST_F(EntryTreeTest, EmptiedPageIsFreedAndFirstEntryDeletionRenewsItsSeparator) {
