@@ -38,9 +38,11 @@ size_t ChildSlot(const PageNode& page, std::string_view key) {
 
 }  // namespace
 
-bool EntryTree::TooLarge(const PageNode& page) {
-  return page.budget > format::kMaxBudget ||
-         (page.budget > format::kSmallPageBudget && page.size() > format::kSmallPageEntries);
+bool EntryTree::TooLarge(const PageNode& page) { return TooLarge(page.budget, page.size()); }
+
+bool EntryTree::TooLarge(uint32_t budget, size_t entries) {
+  return budget > format::kMaxBudget ||
+         (budget > format::kSmallPageBudget && entries > format::kSmallPageEntries);
 }
 
 void EntryTree::Descend(std::string_view key, Path& path) {
@@ -69,7 +71,7 @@ bool EntryTree::Covers(const PageNode& leaf, std::string_view key, Reach reach) 
   return false;
 }
 
-PageNode* EntryTree::LeafFor(std::string_view key, Reach reach) {
+PageNode* EntryTree::RememberedLeaf(std::string_view key, Reach reach) {
   const uint64_t removals = pages_.Removals();
   for (Finger& finger : fingers_) {
     if (finger.node == nullptr) continue;
@@ -84,6 +86,11 @@ PageNode* EntryTree::LeafFor(std::string_view key, Reach reach) {
     pages_.Use(finger.node);
     return finger.node;
   }
+  return nullptr;
+}
+
+PageNode* EntryTree::LeafFor(std::string_view key, Reach reach) {
+  if (PageNode* leaf = RememberedLeaf(key, reach)) return leaf;
   // No pins on the way down: a read needs nothing of a page once it has
   // the child's number, so the cache may evict it while loading the child.
   PageNode* page = pages_.Root();
@@ -182,9 +189,17 @@ void EntryTree::Replace(StoreEntry entry) {
 bool EntryTree::Store(StoreEntry entry, WhenPresent when_present,
                       std::optional<StoreEntry>* existing) {
   if (entry.size() > format::kMaxEntryLength) Fault(status::kEntryTooLong);
+  // A remembered leaf that encloses the key takes the entry in place when
+  // it cannot grow too large by it: then no page above it changes.
   Path path;
-  Descend(entry.key(), path);
-  PageNode* leaf = path.back().page.get();
+  PageNode* leaf = RememberedLeaf(entry.key(), Reach::kFind);
+  if (leaf != nullptr && TooLarge(leaf->budget + EntryCost(entry.size(), 0), leaf->size() + 1)) {
+    leaf = nullptr;
+  }
+  if (leaf == nullptr) {
+    Descend(entry.key(), path);
+    leaf = path.back().page.get();
+  }
   auto& entries = leaf->content.entries;
   const size_t at = LowerBound(entries, entry.key());
   const bool present = at < entries.size() && CompareKeys(entries[at].key(), entry.key()) == 0;
@@ -205,7 +220,7 @@ bool EntryTree::Store(StoreEntry entry, WhenPresent when_present,
   }
   pages_.Changed(leaf);
   ++version_;
-  Split(path, path.size() - 1);
+  if (!path.empty()) Split(path, path.size() - 1);
   return !present;
 }
 

@@ -69,6 +69,7 @@ class EntryTree {
   // True when a page must be split: its budget exceeds 15094, or 4096 while it
   // holds more than 20 entries.
   static bool TooLarge(const PageNode& page);
+  static bool TooLarge(uint32_t budget, size_t entries);
 
   // Counts every change to the tree; cursors use it to tell whether their
   // remembered position still holds.
@@ -107,6 +108,8 @@ class EntryTree {
   // descends to (remembered from now on) when that one answers it, else
   // nullptr.
   PageNode* LeafFor(std::string_view key, Reach reach);
+  // A remembered leaf that answers a search for key, or nullptr.
+  PageNode* RememberedLeaf(std::string_view key, Reach reach);
   static bool Covers(const PageNode& leaf, std::string_view key, Reach reach);
 
   // The key of an entry stored under page (which has entries).
