@@ -98,9 +98,16 @@ PageNode* EntryTree::LeafFor(std::string_view key, Reach reach) {
     if (page->empty()) Fault(status::kEntriesMisfit);
     page = pages_.Load(page->content.children[ChildSlot(*page, key)]);
   }
-  fingers_[next_finger_] = {page->number, page, pages_.Removals()};
-  next_finger_ = (next_finger_ + 1) % kFingers;
+  Remember(page);
   return Covers(*page, key, reach) ? page : nullptr;
+}
+
+void EntryTree::Remember(PageNode* leaf) {
+  for (const Finger& finger : fingers_) {
+    if (finger.node == leaf && finger.number == leaf->number) return;
+  }
+  fingers_[next_finger_] = {leaf->number, leaf, pages_.Removals()};
+  next_finger_ = (next_finger_ + 1) % kFingers;
 }
 
 std::optional<StoreEntry> EntryTree::Find(std::string_view key) {
@@ -129,12 +136,15 @@ std::optional<StoreEntry> EntryTree::Predecessor(std::string_view key) {
 }
 
 std::optional<StoreEntry> EntryTree::Neighbour(std::string_view key, bool forward) {
-  if (PageNode* leaf = LeafFor(key, forward ? Reach::kSuccessor : Reach::kPredecessor)) {
+  if (PageNode* leaf = RememberedLeaf(key, forward ? Reach::kSuccessor : Reach::kPredecessor)) {
     const auto& entries = leaf->content.entries;
     return forward ? entries[UpperBound(entries, key)] : entries[LowerBound(entries, key) - 1];
   }
+  // One descent with its path, so that the search can climb on when the
+  // neighbour lies in the next leaf; both leaves are remembered.
   Path path;
   Descend(key, path);
+  Remember(path.back().page.get());
   const auto& entries = path.back().page->content.entries;
   if (forward) {
     const size_t at = UpperBound(entries, key);
@@ -157,6 +167,7 @@ std::optional<StoreEntry> EntryTree::Neighbour(std::string_view key, bool forwar
       page = PagePin(pages_.Load(forward ? children.front() : children.back()));
     }
     if (page->empty()) Fault(status::kEntriesMisfit);
+    Remember(page.get());
     return forward ? page->content.entries.front() : page->content.entries.back();
   }
   return std::nullopt;

@@ -110,6 +110,8 @@ class EntryTree {
   PageNode* LeafFor(std::string_view key, Reach reach);
   // A remembered leaf that answers a search for key, or nullptr.
   PageNode* RememberedLeaf(std::string_view key, Reach reach);
+  // Remembers a leaf (in place of the oldest remembered one).
+  void Remember(PageNode* leaf);
   static bool Covers(const PageNode& leaf, std::string_view key, Reach reach);
 
   // The key of an entry stored under page (which has entries).

@@ -29,9 +29,10 @@ Sharing SharingOf(platform::Share share) {
   return Sharing::kExclusive;
 }
 
-FileLocks::FileLocks(platform::Platform& platform, Sharing sharing)
+FileLocks::FileLocks(platform::Platform& platform, platform::Share share)
     : platform_(platform),
-      sharing_(sharing),
+      sharing_(SharingOf(share)),
+      alone_(share == platform::Share::kDenyAll),
       slot_(platform.TickCount() % lock_map::kReaderSlots) {}
 
 platform::SysError FileLocks::Take(lock_map::Range range, bool wait) {

@@ -37,7 +37,8 @@ Sharing SharingOf(platform::Share share);
 // internal fault 2400.
 class FileLocks : public LockProtocol {
  public:
-  FileLocks(platform::Platform& platform, Sharing sharing);
+  // share is the first opener's sharing mode.
+  FileLocks(platform::Platform& platform, platform::Share share);
 
   Sharing sharing() const { return sharing_; }
   // The reader slot this file tries first.
@@ -53,8 +54,11 @@ class FileLocks : public LockProtocol {
   void TakeRecoveryLock() override;
   void ReleaseRecoveryLock() override;
   bool JournalCompleted(StoreFile& file) override;
-  // Only a file shared with writers can change under this process.
-  bool OthersMayWrite() const override { return sharing_ == Sharing::kShared; }
+  // Only a file opened deny-all is sure to be this process's alone: a
+  // deny-read file still admits a writer that does not read, and a
+  // deny-write open that only reads is not ordered with a writer opening
+  // at the same moment.
+  bool OthersMayWrite() const override { return !alone_; }
 
   // Takes the hold lock of id (a record or table number) for owner, without
   // waiting; true when owner now holds it (also when it already did), false
@@ -75,6 +79,7 @@ class FileLocks : public LockProtocol {
 
   platform::Platform& platform_;
   Sharing sharing_;
+  bool alone_;
   platform::File* file_ = nullptr;
   uint32_t slot_ = 0;
   bool reader_slot_ = false;

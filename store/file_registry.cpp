@@ -33,7 +33,7 @@ Status FileRegistry::Acquire(const std::string& path, platform::OpenMode mode,
   auto entry = std::make_unique<RegisteredFile>();
   entry->path = FullPath(path);
   entry->mode = mode;
-  entry->locks = std::make_unique<FileLocks>(platform_, SharingOf(mode.share));
+  entry->locks = std::make_unique<FileLocks>(platform_, mode.share);
   Status status = StoreFile::Open(platform_, entry->path, mode, disposition, password, &entry->file,
                                   *entry->locks);
   if (!status.ok()) return status;

@@ -6,7 +6,7 @@ Status LockedStoreFile::Open(platform::Platform& platform, const std::string& pa
                              platform::OpenMode mode, platform::Disposition disposition,
                              std::string_view password, std::unique_ptr<LockedStoreFile>* out) {
   std::unique_ptr<LockedStoreFile> opened(new LockedStoreFile);
-  opened->locks_ = std::make_unique<FileLocks>(platform, SharingOf(mode.share));
+  opened->locks_ = std::make_unique<FileLocks>(platform, mode.share);
   const Status status =
       StoreFile::Open(platform, path, mode, disposition, password, &opened->file_, *opened->locks_);
   if (!status.ok()) return status;

@@ -39,12 +39,14 @@ PageNode* PageCache::Add(std::unique_ptr<PageNode> page) {
   node->cost = CostOf(*node);
   clean_bytes_ += node->cost;
   Forget(node->number);
-  pages_[node->number] = std::move(page);
+  std::unique_ptr<PageNode>& slot = pages_[node->number];
+  if (slot) ++removals_;  // a page it replaces is gone
+  slot = std::move(page);
   return node;
 }
 
 void PageCache::Trim() {
-  while (ring_.size() >= format::kTrimFloor && clean_bytes_ > format::kCleanCacheBytes) {
+  while (ring_.size() >= format::kTrimFloor && clean_bytes_ > clean_limit_) {
     PageNode* oldest = ring_.front();
     if (oldest->pins > 0) return;
     Remove(oldest);

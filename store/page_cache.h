@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "store/format.h"
 #include "store/page_node.h"
 
 namespace vaultara::store {
@@ -27,6 +28,9 @@ class PageCache {
   // pages cost more than the clean cache's share of memory, its least
   // recently used page goes. A pinned page stops it.
   void Trim();
+  // The clean cache's share of memory (format::kCleanCacheBytes unless set;
+  // tests set it small to make pages come and go).
+  void set_clean_limit(size_t bytes) { clean_limit_ = bytes; }
 
   void MarkChanged(PageNode* page);
   // Changes the number a page is found by (page->number is already the new one).
@@ -66,6 +70,7 @@ class PageCache {
   uint64_t clock_ = 0;
   size_t clean_bytes_ = 0;
   uint64_t removals_ = 0;
+  size_t clean_limit_ = format::kCleanCacheBytes;
 };
 
 }  // namespace vaultara::store

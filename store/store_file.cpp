@@ -234,11 +234,13 @@ PageNode* StoreFile::Load(int32_t number) {
   const auto home = static_cast<uint32_t>(PageOffset(number));
   auto journal = journal_map_.find(home);
   const uint64_t offset = journal == journal_map_.end() ? home : journal->second;
-  std::vector<uint8_t> bytes(static_cast<size_t>(c) * format::kUnitSize);
-  ReadBlock(offset, bytes.data(), bytes.size());
+  // One buffer of the largest page size serves every load.
+  if (load_buffer_.empty()) load_buffer_.resize(format::kMaxPageSize);
+  const size_t size = static_cast<size_t>(c) * format::kUnitSize;
+  ReadBlock(offset, load_buffer_.data(), size);
   auto node = std::make_unique<PageNode>();
   node->number = number;
-  node->content = PageImage::Read(bytes.data(), bytes.size());
+  node->content = PageImage::Read(load_buffer_.data(), size);
   node->budget = BudgetOf(node->content);
   return cache_.Add(std::move(node));
 }

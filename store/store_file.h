@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "platform/platform.h"
 #include "store/ciphered_file.h"
@@ -112,6 +113,8 @@ class StoreFile : private PageSource {
   // Counts changes to the tree and cache drops (for cursors).
   uint64_t version() const { return tree_.version(); }
   EntryTree& tree() { return tree_; }
+  // Sets how many bytes of clean pages the cache keeps.
+  void SetCacheLimit(size_t bytes) { cache_.set_clean_limit(bytes); }
   PageSource& pages() { return *this; }
 
  private:
@@ -168,6 +171,7 @@ class StoreFile : private PageSource {
   uint32_t old_end_ = 0;                                // page area end when the commit began
   std::unordered_map<uint32_t, uint32_t> journal_map_;  // home offset -> journal offset
   std::set<int32_t> freed_slots_;                       // pages freed by the current operation
+  std::vector<uint8_t> load_buffer_;                    // a page image as read, deciphered
 };
 
 }  // namespace vaultara::store

@@ -127,11 +127,13 @@ TEST_F(EntryTreeTest, RandomChangesMatchAMap) {
 
 // Searches remember the leaves they met and answer from them later; every
 // change between two searches (inserts that split, deletes that free pages,
-// commits that renumber them) must leave those answers right.
+// commits that renumber them, pages evicted from a small cache and loaded
+// again) must leave those answers right.
 TEST_F(EntryTreeTest, LookupsBetweenChangesMatchAMap) {
   std::mt19937 random(7351);
   std::map<std::string, std::string> expected;
   auto file = OpenOrFail("interleaved.zph", "pw");
+  file->SetCacheLimit(64 * 1024);
   for (int round = 0; round < 6; ++round) {
     ASSERT_TRUE(file->BeginWrite().ok());
     for (int op = 0; op < 1500; ++op) {

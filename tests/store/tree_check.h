@@ -50,6 +50,7 @@ inline size_t CheckTree(StoreFile& file, bool placed) {
         }
       }
       EXPECT_EQ(page->budget, BudgetOf(page->content));
+      EXPECT_FALSE(EntryTree::TooLarge(*page.get())) << "page " << page->number << " not split";
       if (page->level() == 0) {
         for (const StoreEntry& entry : page->content.entries) {
           if (any) {
