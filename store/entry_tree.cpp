@@ -32,8 +32,10 @@ size_t UpperBound(const std::vector<StoreEntry>& entries, std::string_view key, 
 // first child whatever it says, and it may lie above keys in that child
 // (insertion does not lower it), even above the separators that follow it.
 size_t ChildSlot(const PageNode& page, std::string_view key) {
+  constexpr size_t kIndexedFrom = 16;  // separators; fewer are searched directly
   if (page.size() <= 1) return 0;
-  return UpperBound(page.content.entries, key, 1) - 1;
+  if (page.size() < kIndexedFrom) return UpperBound(page.content.entries, key, 1) - 1;
+  return page.separators.UpperBound(page.content.entries, key) - 1;
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "store/page_image.h"
+#include "store/separator_index.h"
 
 namespace vaultara::store {
 
@@ -23,6 +24,8 @@ struct PageNode {
   std::list<PageNode*>::iterator ring_position;  // valid while clean
   size_t cost = 0;                               // memory it was counted with in the ring
   std::optional<PageImage> image;                // built at commit
+  // Of an index page, built at its first search; cleared with every change.
+  mutable SeparatorIndex separators;
 
   uint8_t level() const { return content.level; }
   size_t size() const { return content.entries.size(); }

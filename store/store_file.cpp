@@ -272,6 +272,7 @@ PageNode* StoreFile::Create(uint8_t level) {
 void StoreFile::Changed(PageNode* page) {
   cache_.MarkChanged(page);
   page->image.reset();
+  page->separators.Clear();
   changes_pending_ = true;
 }
 
