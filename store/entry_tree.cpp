@@ -40,6 +40,14 @@ size_t ChildSlot(const PageNode& page, std::string_view key) {
 
 }  // namespace
 
+PageNode* EntryTree::LoadChild(const PageNode& parent, size_t slot) {
+  // Read before loading: the parent may leave the cache meanwhile.
+  const int level = parent.level();
+  PageNode* child = pages_.Load(parent.content.children[slot]);
+  if (child->level() + 1 != level) Fault(status::kEntriesMisfit);
+  return child;
+}
+
 bool EntryTree::TooLarge(const PageNode& page) { return TooLarge(page.budget, page.size()); }
 
 bool EntryTree::TooLarge(uint32_t budget, size_t entries) {
@@ -54,7 +62,7 @@ void EntryTree::Descend(std::string_view key, Path& path) {
     PageNode* page = path.back().page.get();
     if (page->empty()) Fault(status::kEntriesMisfit);
     const size_t slot = ChildSlot(*page, key);
-    path.push_back({PagePin(pages_.Load(page->content.children[slot])), slot});
+    path.push_back({PagePin(LoadChild(*page, slot)), slot});
   }
 }
 
@@ -98,7 +106,7 @@ PageNode* EntryTree::LeafFor(std::string_view key, Reach reach) {
   PageNode* page = pages_.Root();
   while (page->level() != 0) {
     if (page->empty()) Fault(status::kEntriesMisfit);
-    page = pages_.Load(page->content.children[ChildSlot(*page, key)]);
+    page = LoadChild(*page, ChildSlot(*page, key));
   }
   Remember(page);
   return Covers(*page, key, reach) ? page : nullptr;
@@ -162,11 +170,10 @@ std::optional<StoreEntry> EntryTree::Neighbour(std::string_view key, bool forwar
     const size_t slot = path[depth].slot;
     const bool has_neighbour = forward ? slot + 1 < parent->size() : slot > 0;
     if (!has_neighbour) continue;
-    PagePin page(pages_.Load(parent->content.children[forward ? slot + 1 : slot - 1]));
+    PagePin page(LoadChild(*parent, forward ? slot + 1 : slot - 1));
     while (page->level() != 0) {
       if (page->empty()) Fault(status::kEntriesMisfit);
-      const auto& children = page->content.children;
-      page = PagePin(pages_.Load(forward ? children.front() : children.back()));
+      page = PagePin(LoadChild(*page.get(), forward ? 0 : page->size() - 1));
     }
     if (page->empty()) Fault(status::kEntriesMisfit);
     Remember(page.get());
@@ -182,8 +189,7 @@ std::optional<StoreEntry> EntryTree::Edge(bool last) {
   PagePin page(pages_.Root());
   while (page->level() != 0) {
     if (page->empty()) Fault(status::kEntriesMisfit);
-    const auto& children = page->content.children;
-    page = PagePin(pages_.Load(last ? children.back() : children.front()));
+    page = PagePin(LoadChild(*page.get(), last ? page->size() - 1 : 0));
   }
   if (page->empty()) return std::nullopt;
   return last ? page->content.entries.back() : page->content.entries.front();
@@ -355,7 +361,7 @@ std::string EntryTree::KeyUnder(const PageNode& page) {
   // smaller keys may have arrived since.
   if (page.level() == 0) return std::string(page.content.entries.front().key());
   if (page.size() > 1) return std::string(page.content.entries[1].key());
-  PagePin child(pages_.Load(page.content.children.front()));
+  PagePin child(LoadChild(page, 0));
   if (child->empty()) Fault(status::kEntriesMisfit);
   return KeyUnder(*child.get());
 }
@@ -368,9 +374,8 @@ EntryTree::ParentSlot EntryTree::FindParent(const PageNode& page) {
   for (;;) {
     if (at->level() == 0 || at->empty()) Fault(status::kParentNotFound);
     const size_t slot = ChildSlot(*at.get(), key);
-    const int32_t child = at->content.children[slot];
-    if (child == page.number) return {at.get(), slot};
-    at = PagePin(pages_.Load(child));
+    if (at->content.children[slot] == page.number) return {at.get(), slot};
+    at = PagePin(LoadChild(*at.get(), slot));
   }
 }
 

@@ -114,6 +114,11 @@ class EntryTree {
   void Remember(PageNode* leaf);
   static bool Covers(const PageNode& leaf, std::string_view key, Reach reach);
 
+  // Loads child slot of an index page. A child lies exactly one level below
+  // its parent; any other level is a damaged page (status 1602), and
+  // following it could go round for ever (a page naming itself or an
+  // ancestor).
+  PageNode* LoadChild(const PageNode& parent, size_t slot);
   // The key of an entry stored under page (which has entries).
   std::string KeyUnder(const PageNode& page);
   // Descends to the leaf where key belongs, recording the path.
