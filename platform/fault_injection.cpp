@@ -31,14 +31,10 @@ namespace {
 // n calls from now, counted from 1, given the calls so far; 0 stays 0.
 uint64_t FromNow(uint64_t so_far, uint64_t n) { return n == 0 ? 0 : so_far + n; }
 
-class FaultyFile : public File {
+class FaultyFile : public ForwardingFile {
  public:
   FaultyFile(std::unique_ptr<File> base, std::shared_ptr<FaultInjection::State> state)
-      : base_(std::move(base)), state_(std::move(state)) {}
-
-  SysError ReadAt(uint64_t offset, void* buffer, size_t n, size_t* got) override {
-    return base_->ReadAt(offset, buffer, n, got);
-  }
+      : ForwardingFile(std::move(base)), state_(std::move(state)) {}
 
   SysError WriteAt(uint64_t offset, const void* buffer, size_t n, size_t* written) override {
     *written = 0;
@@ -48,10 +44,10 @@ class FaultyFile : public File {
     if (call == s.fail_write_at) return s.fail_write_error;
     if (s.short_writes_from != 0 && call >= s.short_writes_from) {
       // Half the data reaches the disk, as when the disk fills up mid-write.
-      const SysError error = base_->WriteAt(offset, buffer, n / 2, written);
+      const SysError error = base().WriteAt(offset, buffer, n / 2, written);
       return error != syserr::kOk ? error : syserr::kDiskFull;
     }
-    return base_->WriteAt(offset, buffer, n, written);
+    return base().WriteAt(offset, buffer, n, written);
   }
 
   SysError Flush() override {
@@ -59,27 +55,17 @@ class FaultyFile : public File {
     const uint64_t call = ++s.flushes;
     if (call == s.crash_flush_at) Crash();
     if (call == s.fail_flush_at) return s.fail_flush_error;
-    return base_->Flush();
+    return base().Flush();
   }
-
-  SysError SetEnd(uint64_t length) override { return base_->SetEnd(length); }
-  SysError Size(uint64_t* length) override { return base_->Size(length); }
-  SysError Lock(uint64_t offset, uint64_t length, bool exclusive) override {
-    return base_->Lock(offset, length, exclusive);
-  }
-  SysError Unlock(uint64_t offset, uint64_t length) override {
-    return base_->Unlock(offset, length);
-  }
-  const std::string& Path() const override { return base_->Path(); }
 
  private:
-  std::unique_ptr<File> base_;
   std::shared_ptr<FaultInjection::State> state_;
 };
 
 }  // namespace
 
-FaultInjection::FaultInjection(Platform& base) : base_(base), state_(std::make_shared<State>()) {}
+FaultInjection::FaultInjection(Platform& base)
+    : ForwardingPlatform(base), state_(std::make_shared<State>()) {}
 
 FaultInjection::~FaultInjection() = default;
 
@@ -124,47 +110,17 @@ uint64_t FaultInjection::flushes() const { return state_->flushes; }
 SysError FaultInjection::Open(const std::string& path, OpenMode mode, Disposition disposition,
                               std::unique_ptr<File>* file) {
   std::unique_ptr<File> opened;
-  const SysError error = base_.Open(path, mode, disposition, &opened);
+  const SysError error = base().Open(path, mode, disposition, &opened);
   *file = opened ? std::make_unique<FaultyFile>(std::move(opened), state_) : nullptr;
   return error;
 }
 
 SysError FaultInjection::OpenTemporary(std::unique_ptr<File>* file) {
   std::unique_ptr<File> opened;
-  const SysError error = base_.OpenTemporary(&opened);
+  const SysError error = base().OpenTemporary(&opened);
   *file = opened ? std::make_unique<FaultyFile>(std::move(opened), state_) : nullptr;
   return error;
 }
-
-SysError FaultInjection::Delete(const std::string& path) { return base_.Delete(path); }
-
-SysError FaultInjection::Copy(const std::string& from, const std::string& to, bool fail_if_exists) {
-  return base_.Copy(from, to, fail_if_exists);
-}
-
-SysError FaultInjection::Rename(const std::string& from, const std::string& to) {
-  return base_.Rename(from, to);
-}
-
-bool FaultInjection::Exists(const std::string& path) { return base_.Exists(path); }
-
-bool FaultInjection::IsDirectory(const std::string& path) { return base_.IsDirectory(path); }
-
-SysError FaultInjection::MakeDirectory(const std::string& path) {
-  return base_.MakeDirectory(path);
-}
-
-SysError FaultInjection::CurrentDirectory(std::string* path) {
-  return base_.CurrentDirectory(path);
-}
-
-SysError FaultInjection::SetCurrentDirectory(const std::string& path) {
-  return base_.SetCurrentDirectory(path);
-}
-
-uint32_t FaultInjection::TickCount() { return base_.TickCount(); }
-
-LocalTime FaultInjection::Now() { return base_.Now(); }
 
 void FaultInjection::Checkpoint(const char* name) {
   State& s = *state_;
@@ -173,7 +129,7 @@ void FaultInjection::Checkpoint(const char* name) {
       seen == s.checkpoint_occurrence) {
     Crash();
   }
-  base_.Checkpoint(name);
+  ForwardingPlatform::Checkpoint(name);
 }
 
 }  // namespace vaultara::platform

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/forwarding.h"
 #include "platform/platform.h"
 
 namespace vaultara::platform {
@@ -24,7 +25,7 @@ namespace vaultara::platform {
 // _exit(kCrashExitCode), without writing the data of that call, so tests run
 // the work in a forked child. Copy and the folder calls pass through
 // uncounted.
-class FaultInjection : public Platform {
+class FaultInjection : public ForwardingPlatform {
  public:
   static constexpr int kCrashExitCode = 86;
 
@@ -48,22 +49,11 @@ class FaultInjection : public Platform {
   SysError Open(const std::string& path, OpenMode mode, Disposition disposition,
                 std::unique_ptr<File>* file) override;
   SysError OpenTemporary(std::unique_ptr<File>* file) override;
-  SysError Delete(const std::string& path) override;
-  SysError Copy(const std::string& from, const std::string& to, bool fail_if_exists) override;
-  SysError Rename(const std::string& from, const std::string& to) override;
-  bool Exists(const std::string& path) override;
-  bool IsDirectory(const std::string& path) override;
-  SysError MakeDirectory(const std::string& path) override;
-  SysError CurrentDirectory(std::string* path) override;
-  SysError SetCurrentDirectory(const std::string& path) override;
-  uint32_t TickCount() override;
-  LocalTime Now() override;
   void Checkpoint(const char* name) override;
 
   struct State;  // shared with the files it opens
 
  private:
-  Platform& base_;
   std::shared_ptr<State> state_;
 };
 
